@@ -1,0 +1,20 @@
+#pragma once
+
+#include "port.h"
+
+#include <string_view>
+
+namespace portio {
+
+// A source of ports that are not device nodes (the virtual board). The device
+// namespace hands it every target it claims.
+class PortProvider {
+public:
+    virtual ~PortProvider() = default;
+    // True for targets of this provider (for example "vboard:5").
+    virtual bool owns(std::string_view target) const = 0;
+    // Exclusive open of one of its ports.
+    virtual Result<PortPtr> open(std::string_view target, Access access, OpenPurpose purpose) = 0;
+};
+
+} // namespace portio

@@ -1,0 +1,12 @@
+#pragma once
+
+#include "port.h"
+
+#include <string>
+
+namespace portio {
+
+// Opens a tty device node (a UART, a USB adapter, a pseudo-terminal) as a Port.
+Result<PortPtr> openPosixPort(const std::string& devicePath, Access access, OpenPurpose purpose);
+
+} // namespace portio

@@ -1,0 +1,74 @@
+#pragma once
+
+// Every text the user sees, exactly as it is shown (blanks included).
+namespace txt {
+
+// Application and status bar.
+inline constexpr const char* AppTitle = "Vesperline";
+inline constexpr const char* Ready = "Ready";
+inline constexpr const char* IndicatorCaps = "CAP";
+inline constexpr const char* IndicatorNum = "NUM";
+inline constexpr const char* IndicatorScrl = "SCRL";
+inline constexpr const char* CaptureActive = "CAPTURE IS ACTIVE";
+inline constexpr const char* CaptureNotActive = "CAPTURE NOT ACTIVE";
+inline constexpr const char* ThreadTitlePrefix = "Thread ";
+inline constexpr const char* ConnectedTo = " connected to ";
+inline constexpr const char* NoPortName = "None";
+
+// Port console.
+inline constexpr const char* NoPortConnected = "No port connected";
+inline constexpr const char* PortCouldNotBeOpened = "The port could not be opened";
+inline constexpr const char* EventCreateFailed = "Failed to create event for thread!";
+inline constexpr const char* Alloc10kFailed = "Could not alocate 10k";
+inline constexpr const char* SendImmediateFailed = "Send immediate failed";
+inline constexpr const char* SetRtsFailed = "IOCTL_SERIAL_SET_RTS failed";
+inline constexpr const char* ClrRtsFailed = "IOCTL_SERIAL_CLR_RTS failed";
+inline constexpr const char* SetDtrFailed = "IOCTL_SERIAL_SET_DTR failed";
+inline constexpr const char* ClrDtrFailed = "IOCTL_SERIAL_CLR_DTR failed";
+inline constexpr const char* CaptureAlreadyActive = "Capture already active";
+inline constexpr const char* FileCouldNotBeOpened = "File could not be opened.";
+inline constexpr const char* FileMapCouldNotBeOpened = "File map could not be opened.";
+inline constexpr const char* CouldNotMapView = "Could not map view of file.";
+inline constexpr const char* CouldNotCreateModeless = "Could not create modeless dialogue";
+inline constexpr const char* SendingData = "Sending data";
+inline constexpr const char* GetTimeoutsFailed = "GetTimeouts failed";
+inline constexpr const char* SetTimeoutsFailed = "setTimeouts failed";
+inline constexpr const char* WaitTimedOut = "WaitForSingleObject timed out";
+inline constexpr const char* AsyncReadCompleted = "Asynchronous read completed";
+inline constexpr const char* WriteFileFailed = "Write file failed";
+
+// Port settings dialog.
+inline constexpr const char* SelectPortFor = "Select port for ";
+inline constexpr const char* PleaseEnterInteger = "Please enter an integer.";
+inline constexpr const char* ComboBoxNotCreated = "ComboBox not created";
+inline constexpr const char* CheckBoxNotCreated = "CheckBox not created";
+
+// Torture test.
+inline constexpr const char* PortInfo = "Port Info";
+inline constexpr const char* PleaseEnterPositiveInteger = "Please enter a positive integer.";
+inline constexpr const char* CouldNotBeOpenedAborting = " could not be opened. Aborting operation...";
+inline constexpr const char* SetCommStateFailed = "SetCommState failed";
+inline constexpr const char* KbSent = "   KB sent: ";
+
+// Driver extensions.
+inline constexpr const char* MallocFailed = "malloc failed";
+inline constexpr const char* GetExtraFailed = "GetExtra failed";
+inline constexpr const char* SetExtraFailed = "SetExtra failed";
+inline constexpr const char* SetCustomFailed = "SetCustom failed";
+inline constexpr const char* SetProtocolFailed = "SetProtocol failed";
+inline constexpr const char* ResetCustomFailed = "Reset Custom failed";
+inline constexpr const char* GetLastReadResultFailed = "GetLastReadResult failed";
+inline constexpr const char* FirmwareResetFailed = "VL330 firmware reset failed";
+inline constexpr const char* DumpUartFailed = "VL330 dump uart failed";
+inline constexpr const char* FirmwareResetNotice = "If active, the vldrv330 driver will restart the firmware...";
+inline constexpr const char* DumpUartNotice = "If active, the vldrv330 driver will dump the uart...";
+inline constexpr const char* ErrorDefiningDosDevice = "Error defining DosDevice";
+
+// About box.
+inline constexpr const char* AboutCaption = "About Vesperline";
+inline constexpr const char* VersionLine = "Vesperline Version 1.5";
+inline constexpr const char* KbFormat = "%lu KB"; // string 102
+inline constexpr const char* KbFreeOnFormat = "%lu KB Free on %s"; // string 103, with a mount point
+inline constexpr const char* Unavailable = "Unavailable"; // string 104
+
+} // namespace txt

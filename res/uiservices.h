@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+#include <optional>
+
+class QDialog;
+class QWidget;
+
+// Everything that needs a person: message boxes, file dialogs, modal dialogs.
+// The application installs the real one (Qt's boxes and dialogs); tests
+// install a fake that records messages and answers dialogs.
+class UiServices {
+public:
+    virtual ~UiServices() = default;
+
+    // Modal message: OK button, warning icon, the application's title as caption.
+    virtual void messageBox(const QString& text) = 0;
+    // Open-file dialog; nothing when it was not closed with OK. The file need not exist.
+    virtual std::optional<QString> openFileName(QWidget* parent) = 0;
+    // Save-file dialog; nothing when cancelled.
+    virtual std::optional<QString> saveFileName(QWidget* parent) = 0;
+    // Runs a dialog modally and returns its result (QDialog::Accepted or Rejected).
+    virtual int runModal(QDialog& dialog) = 0;
+
+    // The services in force; there is always one (a silent default until one is installed).
+    static UiServices& current();
+    // Installs services (not owned); nullptr restores the silent default.
+    static void install(UiServices* services);
+};

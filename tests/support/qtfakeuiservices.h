@@ -1,0 +1,42 @@
+#pragma once
+
+#include "res/uiservices.h"
+
+#include <QDialog>
+#include <QStringList>
+
+#include <deque>
+#include <functional>
+
+// Records every message and answers dialogs from scripts queued by the test.
+// Installs itself for its lifetime.
+class FakeUiServices final : public UiServices {
+public:
+    using DialogScript = std::function<int(QDialog&)>;
+
+    FakeUiServices();
+    ~FakeUiServices() override;
+
+    void messageBox(const QString& text) override;
+    std::optional<QString> openFileName(QWidget* parent) override;
+    std::optional<QString> saveFileName(QWidget* parent) override;
+    int runModal(QDialog& dialog) override;
+
+    // Answers for the next file dialogs (nullopt = cancel); none queued: cancel.
+    void queueFileName(std::optional<QString> name) { m_fileNames.push_back(std::move(name)); }
+    // Script for the next modal dialog; none queued: the dialog is rejected.
+    void queueDialog(DialogScript script) { m_dialogs.push_back(std::move(script)); }
+    // Runs while a message box is "open" (for example to check what the
+    // application does before the user dismisses it).
+    std::function<void(const QString&)> onMessage;
+
+    QStringList messages;
+    int dialogsRun = 0;
+    int fileDialogsRun = 0;
+
+private:
+    std::optional<QString> nextFileName();
+
+    std::deque<std::optional<QString>> m_fileNames;
+    std::deque<DialogScript> m_dialogs;
+};
