@@ -1,0 +1,4 @@
+#include "aboutdlg.h"
+
+// Placeholder until the about box lands.
+void showAboutBox(QWidget*) { }
