@@ -71,4 +71,7 @@ inline constexpr const char* KbFormat = "%lu KB"; // string 102
 inline constexpr const char* KbFreeOnFormat = "%lu KB Free on %s"; // string 103, with a mount point
 inline constexpr const char* Unavailable = "Unavailable"; // string 104
 
+// Receive 2K: the read ended with an error instead of the bytes asked for.
+inline constexpr const char* AsyncReadFailed = "Asynchronous read failed";
+
 } // namespace txt
