@@ -74,4 +74,10 @@ inline constexpr const char* Unavailable = "Unavailable"; // string 104
 // Receive 2K: the read ended with an error instead of the bytes asked for.
 inline constexpr const char* AsyncReadFailed = "Asynchronous read failed";
 
+// Torture test parameters dialog labels, and the start of the progress text.
+inline constexpr const char* FirstComPortLabel = "First COM port:";
+inline constexpr const char* PortCountLabel = "Port Count:";
+inline constexpr const char* BaudRateLabel = "Baud Rate:";
+inline constexpr const char* ComPrefix = "COM ";
+
 } // namespace txt
