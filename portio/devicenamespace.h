@@ -41,6 +41,8 @@ public:
     Status define(std::string_view name, std::string_view target);
     // Removes a process-local definition.
     void undefine(std::string_view name);
+    // A --map command-line value "NAME=TARGET": defines NAME as TARGET.
+    Status defineFromMapOption(std::string_view option);
     // The target that a name (or a "\\.\" path) resolves to now.
     Result<std::string> query(std::string_view name) const;
 
@@ -57,6 +59,9 @@ public:
     static std::string_view stripPrefix(std::string_view path);
 
 private:
+    Result<std::string> resolve(std::string_view path) const;
+    Result<PortPtr> openTarget(const std::string& target, Access access, OpenPurpose purpose);
+
     struct Impl;
     std::unique_ptr<Impl> m_impl;
 };

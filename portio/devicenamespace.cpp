@@ -1,0 +1,162 @@
+#include "devicenamespace.h"
+#include "comnaming.h"
+#include "posixport.h"
+
+#include <cerrno>
+#include <sys/stat.h>
+
+namespace portio {
+
+struct DeviceNamespace::Impl {
+    Config config;
+    mutable std::mutex mutex;
+    std::map<std::string, std::string> defined;
+    std::shared_ptr<PortProvider> board;
+    std::map<std::string, std::string> boardNames;
+
+    std::shared_ptr<PortProvider> boardFor(const std::string& target) const
+    {
+        std::lock_guard lock(mutex);
+        return board && board->owns(target) ? board : nullptr;
+    }
+
+    std::optional<std::string> inTables(const std::string& name) const
+    {
+        std::lock_guard lock(mutex);
+        if (auto it = defined.find(name); it != defined.end()) return it->second;
+        if (auto it = boardNames.find(name); board && it != boardNames.end()) return it->second;
+        return std::nullopt;
+    }
+};
+
+namespace {
+
+constexpr std::string_view kPrefix = "\\\\.\\";
+
+Status checkTarget(const std::string& target)
+{
+    struct stat st { };
+    if (::stat(target.c_str(), &st) != 0) return errnoError(errno, target);
+    if (!S_ISCHR(st.st_mode)) return makeError(ErrorCode::InvalidArgument, target + " is not a port");
+    return okStatus();
+}
+
+Status checkName(std::string_view name)
+{
+    if (name.empty() || name.find_first_of("\\/") != std::string_view::npos)
+        return makeError(ErrorCode::InvalidArgument, "\"" + std::string(name) + "\" is not a device name");
+    return okStatus();
+}
+
+} // namespace
+
+DeviceNamespace::DeviceNamespace()
+    : DeviceNamespace(Config {})
+{
+}
+
+DeviceNamespace::DeviceNamespace(Config config)
+    : m_impl(std::make_unique<Impl>())
+{
+    if (config.linkDir.empty()) config.linkDir = naming::defaultLinkDir();
+    m_impl->config = std::move(config);
+}
+
+DeviceNamespace::~DeviceNamespace() = default;
+
+DeviceNamespace& DeviceNamespace::global()
+{
+    static DeviceNamespace instance;
+    return instance;
+}
+
+std::string_view DeviceNamespace::stripPrefix(std::string_view path)
+{
+    return path.starts_with(kPrefix) ? path.substr(kPrefix.size()) : path;
+}
+
+Status DeviceNamespace::define(std::string_view name, std::string_view target)
+{
+    name = stripPrefix(name);
+    if (auto e = checkName(name)) return e;
+    const std::string t(target);
+    if (!m_impl->boardFor(t))
+        if (auto e = checkTarget(t)) return e;
+    std::lock_guard lock(m_impl->mutex);
+    m_impl->defined[naming::lower(name)] = t;
+    return okStatus();
+}
+
+void DeviceNamespace::undefine(std::string_view name)
+{
+    std::lock_guard lock(m_impl->mutex);
+    m_impl->defined.erase(naming::lower(stripPrefix(name)));
+}
+
+Status DeviceNamespace::defineFromMapOption(std::string_view option)
+{
+    const auto eq = option.find('=');
+    if (eq == std::string_view::npos || eq == 0 || eq + 1 == option.size())
+        return makeError(ErrorCode::InvalidArgument, "--map expects NAME=TARGET, not \"" + std::string(option) + "\"");
+    return define(option.substr(0, eq), option.substr(eq + 1));
+}
+
+Result<std::string> DeviceNamespace::query(std::string_view name) const
+{
+    const std::string key = naming::lower(stripPrefix(name));
+    if (auto e = checkName(key)) return e;
+    if (auto t = m_impl->inTables(key)) return *t;
+    if (auto t = naming::linkTarget(m_impl->config.linkDir, key)) return *t;
+    if (auto t = naming::defaultComTarget(m_impl->config.devDir, key)) return *t;
+    return makeError(ErrorCode::NotFound, std::string(stripPrefix(name)) + " is not defined");
+}
+
+void DeviceNamespace::installBoard(std::shared_ptr<PortProvider> provider, std::map<std::string, std::string> names)
+{
+    std::map<std::string, std::string> lowered;
+    for (auto& [name, target] : names)
+        lowered[naming::lower(stripPrefix(name))] = std::move(target);
+    std::lock_guard lock(m_impl->mutex);
+    m_impl->board = std::move(provider);
+    m_impl->boardNames = std::move(lowered);
+}
+
+void DeviceNamespace::removeBoard()
+{
+    std::lock_guard lock(m_impl->mutex);
+    m_impl->board.reset();
+    m_impl->boardNames.clear();
+}
+
+Result<std::string> DeviceNamespace::resolve(std::string_view path) const
+{
+    const auto name = stripPrefix(path);
+    // A device path names its target directly.
+    if (name.starts_with('/')) return std::string(name);
+    return query(name);
+}
+
+Result<PortPtr> DeviceNamespace::openTarget(const std::string& target, Access access, OpenPurpose purpose)
+{
+    if (auto board = m_impl->boardFor(target)) return board->open(target, access, purpose);
+    return openPosixPort(target, access, purpose);
+}
+
+Result<PortPtr> DeviceNamespace::open(std::string_view path, Access access)
+{
+    auto target = resolve(path);
+    if (!target) return target.error();
+    return openTarget(*target, access, OpenPurpose::Io);
+}
+
+Status DeviceNamespace::probe(std::string_view path)
+{
+    auto target = resolve(path);
+    if (!target) return target.error();
+    auto port = openTarget(*target, Access::Read, OpenPurpose::Probe);
+    if (!port) return port.error();
+    (*port)->close();
+    return okStatus();
+}
+
+} // namespace portio

@@ -1,0 +1,142 @@
+#include "posixtty.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <poll.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace portio {
+
+namespace {
+
+// A blocked write also looks again at this interval: some drivers take
+// bytes without ever reporting POLLOUT in between.
+constexpr auto kWriteRetry = std::chrono::milliseconds(10);
+
+bool retryable(int err)
+{
+    return err == EAGAIN || err == EINTR;
+}
+
+PortError aborted(const char* what)
+{
+    return makeError(ErrorCode::Aborted, what);
+}
+
+} // namespace
+
+Result<uint32_t> PosixTty::waitCommEvent()
+{
+    CallGuard guard(m_sync);
+    if (!guard) return closedError();
+    if (m_gone) return gone();
+    const auto ticket = m_sync.ticket(WaitEvent);
+    {
+        std::lock_guard lock(m_stateMutex);
+        if (!(m_mask & EV_RXCHAR)) return 0u;
+    }
+    for (;;) {
+        auto waiting = bytesWaiting();
+        if (!waiting) return waiting.error().code == ErrorCode::DeviceGone ? gone() : waiting.error();
+        if (*waiting > 0) return EV_RXCHAR;
+        switch (m_sync.wait(m_fd, POLLIN, WaitEvent, ticket, std::nullopt)) {
+        case WaitOutcome::Released:
+            if (m_sync.closing()) return closedError();
+            return 0u;
+        case WaitOutcome::Gone:
+            return gone();
+        case WaitOutcome::Failed:
+            return errnoError(errno, "waiting for an event (poll)");
+        default:
+            break;
+        }
+    }
+}
+
+IoResult PosixTty::endRead(size_t have, WaitOutcome outcome)
+{
+    switch (outcome) {
+    case WaitOutcome::Released:
+        return { have, m_sync.closing() ? closedError() : aborted("the read was aborted") };
+    case WaitOutcome::Gone:
+        return { have, gone() };
+    default:
+        return { have, errnoError(errno, "waiting for input (poll)") };
+    }
+}
+
+IoResult PosixTty::read(void* buffer, size_t n)
+{
+    CallGuard guard(m_sync);
+    if (!guard) return { 0, closedError() };
+    if (m_access == Access::Write)
+        return { 0, makeError(ErrorCode::AccessDenied, "the port is open for writing only") };
+    if (m_gone) return { 0, gone() };
+    const auto ticket = m_sync.ticket(WaitRead);
+    const auto start = Clock::now();
+    const ReadDeadline deadline(timeouts(), n, start);
+    auto* p = static_cast<uint8_t*>(buffer);
+    size_t have = 0;
+    auto lastByte = start;
+    for (;;) {
+        const ssize_t r = have < n ? ::read(m_fd, p + have, n - have) : 0;
+        if (r > 0) {
+            have += size_t(r);
+            lastByte = Clock::now();
+        } else if (have < n && (r == 0 || errno == EIO)) {
+            return { have, gone() };
+        } else if (have < n && !retryable(errno)) {
+            return { have, errnoError(errno, "reading") };
+        }
+        const auto left = deadline.remaining(have, Clock::now(), lastByte);
+        if (left && *left <= Clock::duration::zero()) return { have, okStatus() };
+        if (r > 0) continue;
+        const auto outcome = m_sync.wait(m_fd, POLLIN, WaitRead, ticket, left);
+        if (outcome != WaitOutcome::Ready && outcome != WaitOutcome::TimedOut) return endRead(have, outcome);
+    }
+}
+
+IoResult PosixTty::writeTimedOut(size_t sent, size_t n)
+{
+    // What the driver has not sent yet goes with the rest of the request.
+    (void)::tcflush(m_fd, TCOFLUSH);
+    return { sent,
+        makeError(ErrorCode::TimedOut,
+            "the write timed out after " + std::to_string(sent) + " of " + std::to_string(n) + " bytes") };
+}
+
+IoResult PosixTty::write(const void* buffer, size_t n)
+{
+    CallGuard guard(m_sync);
+    if (!guard) return { 0, closedError() };
+    if (m_access == Access::Read) return { 0, makeError(ErrorCode::AccessDenied, "the port is open for reading only") };
+    if (m_gone) return { 0, gone() };
+    const auto ticket = m_sync.ticket(WaitWrite);
+    const auto deadline = writeDeadline(timeouts(), n, Clock::now());
+    const auto* p = static_cast<const uint8_t*>(buffer);
+    size_t sent = 0;
+    while (sent < n) {
+        const ssize_t w = ::write(m_fd, p + sent, n - sent);
+        if (w > 0) {
+            sent += size_t(w);
+            continue;
+        }
+        if (w < 0 && errno == EIO) return { sent, gone() };
+        if (w < 0 && !retryable(errno)) return { sent, errnoError(errno, "writing") };
+        Clock::duration pause = kWriteRetry;
+        if (deadline) {
+            const auto now = Clock::now();
+            if (now >= *deadline) return writeTimedOut(sent, n);
+            pause = std::min<Clock::duration>(pause, *deadline - now);
+        }
+        const auto outcome = m_sync.wait(m_fd, POLLOUT, WaitWrite, ticket, pause);
+        if (outcome == WaitOutcome::Released)
+            return { sent, m_sync.closing() ? closedError() : aborted("the write was aborted") };
+        if (outcome == WaitOutcome::Gone) return { sent, gone() };
+    }
+    return { sent, okStatus() };
+}
+
+} // namespace portio
