@@ -1,0 +1,109 @@
+#include "boardconfig.h"
+
+#include <charconv>
+#include <optional>
+
+namespace vboard {
+
+using portio::ErrorCode;
+using portio::makeError;
+
+namespace {
+
+constexpr int MaxPorts = 256;
+
+std::optional<Wiring> wiringFromName(std::string_view name)
+{
+    for (Wiring w : { Wiring::Loopback, Wiring::Pairs, Wiring::Open }) {
+        if (name == wiringName(w)) return w;
+    }
+    return std::nullopt;
+}
+
+std::optional<uint64_t> number(std::string_view text)
+{
+    uint64_t v = 0;
+    const auto end = text.data() + text.size();
+    const auto [ptr, ec] = std::from_chars(text.data(), end, v);
+    if (text.empty() || ec != std::errc() || ptr != end) return std::nullopt;
+    return v;
+}
+
+portio::PortError bad(std::string what)
+{
+    return makeError(ErrorCode::InvalidArgument, "--virtual-board: " + what);
+}
+
+portio::PortError numberItem(std::string_view key, std::string_view text, uint64_t lo, uint64_t hi, uint64_t& out)
+{
+    const auto v = number(text);
+    if (!v || *v < lo || *v > hi)
+        return bad(std::string(key) + " must be a number from " + std::to_string(lo) + " to " + std::to_string(hi)
+            + ", not \"" + std::string(text) + "\"");
+    out = *v;
+    return {};
+}
+
+portio::PortError applyItem(BoardConfig& c, std::string_view key, std::string_view val)
+{
+    uint64_t v = 0;
+    portio::PortError e;
+    if (key == "wiring") {
+        const auto w = wiringFromName(val);
+        if (!w) return bad("unknown wiring \"" + std::string(val) + "\" (loopback, pairs or open)");
+        c.wiring = *w;
+    } else if (key == "ports") {
+        if (!(e = numberItem(key, val, 1, MaxPorts, v))) c.ports = int(v);
+    } else if (key == "first") {
+        if (!(e = numberItem(key, val, 1, 9999, v))) c.firstCom = int(v);
+    } else if (key == "maxbaud") {
+        if (!(e = numberItem(key, val, 50, 0x7FFFFFFF, v))) c.maxBaud = uint32_t(v);
+    } else if (key == "queue") {
+        if (!(e = numberItem(key, val, 16, 1 << 24, v))) c.queueSize = uint32_t(v);
+    } else {
+        return bad("unknown item \"" + std::string(key) + "\" (wiring, ports, first, maxbaud, queue)");
+    }
+    return e;
+}
+
+portio::PortError applyToken(BoardConfig& c, std::string_view token)
+{
+    const auto eq = token.find('=');
+    if (eq == std::string_view::npos) {
+        if (wiringFromName(token)) return applyItem(c, "wiring", token);
+        return bad("\"" + std::string(token) + "\" is neither a wiring nor a key=value item");
+    }
+    return applyItem(c, token.substr(0, eq), token.substr(eq + 1));
+}
+
+} // namespace
+
+const char* wiringName(Wiring wiring)
+{
+    switch (wiring) {
+    case Wiring::Pairs:
+        return "pairs";
+    case Wiring::Open:
+        return "open";
+    default:
+        return "loopback";
+    }
+}
+
+portio::Result<BoardConfig> parseBoardOption(std::string_view value)
+{
+    BoardConfig config;
+    while (!value.empty()) {
+        const auto comma = value.find(',');
+        const auto token = value.substr(0, comma);
+        if (token.empty()) return bad("empty item");
+        if (auto e = applyToken(config, token)) return e;
+        if (comma == std::string_view::npos) break;
+        value.remove_prefix(comma + 1);
+        if (value.empty()) return bad("empty item");
+    }
+    if (config.firstCom + config.ports - 1 > 9999) return bad("the last port number would exceed COM9999");
+    return config;
+}
+
+} // namespace vboard

@@ -1,0 +1,82 @@
+#pragma once
+
+#include "boardconfig.h"
+#include "boardport.h"
+
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+
+namespace vboard {
+
+// Everything the board's ports share: one mutex, the wiring between the
+// lines, and the character mover that the engine thread runs. Functions
+// other than the constructor expect the mutex to be held.
+class BoardCore {
+public:
+    explicit BoardCore(const BoardConfig& config);
+
+    const BoardConfig& config() const { return m_config; }
+    std::mutex& mutex() { return m_mutex; }
+    int portCount() const { return int(m_ports.size()); }
+    BoardPort& port(int index) { return *m_ports[size_t(index)]; }
+
+    // The port whose receiver hears this port's transmitter (nullptr: none).
+    BoardPort* farEnd(BoardPort& p);
+    bool rtsLevel(const BoardPort& p) const;
+    bool dtrLevel(const BoardPort& p) const;
+    uint32_t modemStatus(BoardPort& p);
+
+    // Moves every character due by `now`; returns when the next one falls due.
+    std::optional<portio::Clock::time_point> pump(portio::Clock::time_point now);
+    bool pumpPort(BoardPort& p, portio::Clock::time_point now);
+    // Data or a change of flow state may let this port's line (and its far
+    // end's) send again.
+    void linesChanged(BoardPort& p);
+    // Adds to the output queue, or ahead of it; an idle line starts now.
+    void queueOutput(BoardPort& p, const uint8_t* data, size_t n);
+    void queueUrgent(BoardPort& p, uint8_t byte);
+    // Bytes that arrive at a receiver, through the overrun and flow rules.
+    void receive(BoardPort& r, uint8_t byte, const BoardPort* sender);
+    // Takes up to n bytes from the input queue.
+    size_t take(BoardPort& p, uint8_t* buffer, size_t n);
+    void resetLine(BoardPort& p);
+    std::string registerDump(BoardPort& p);
+
+    void notify(BoardPort& p);
+    void wait(BoardPort& p, std::unique_lock<std::mutex>& lock, std::optional<portio::Clock::time_point> until);
+
+    // Engine scheduling.
+    bool stopping() const { return m_stop; }
+    void requestStop();
+    void sleepUntilDue(std::unique_lock<std::mutex>& lock, std::optional<portio::Clock::time_point> due);
+
+    std::function<void(std::string)> debugSink;
+
+private:
+    bool hasTx(const BoardPort& p) const { return !p.urgent.empty() || !p.out.empty(); }
+    bool txHeld(BoardPort& p);
+    bool cts(BoardPort& p);
+    bool dsr(BoardPort& p);
+    size_t lowWater(const BoardPort& p) const;
+    size_t highWaterFree(const BoardPort& p) const;
+    void startLine(BoardPort& p);
+    void wakeIdleLine(BoardPort& p);
+    bool takeSoftFlow(BoardPort& r, uint8_t byte);
+    void kick(portio::Clock::time_point due);
+
+    BoardConfig m_config;
+    std::mutex m_mutex;
+    std::vector<std::unique_ptr<BoardPort>> m_ports;
+    std::condition_variable m_engineCv;
+    portio::Clock::time_point m_wakeAt = portio::Clock::time_point::max();
+    // Lines started while the engine is moving characters: it looks at them
+    // before it sleeps.
+    portio::Clock::time_point m_kicked = portio::Clock::time_point::max();
+    bool m_engineAwake = false;
+    bool m_stop = false;
+};
+
+} // namespace vboard

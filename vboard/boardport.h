@@ -1,0 +1,55 @@
+#pragma once
+
+#include "standindriver.h"
+
+#include "portio/port.h"
+#include "portio/timeouts.h"
+
+#include <condition_variable>
+#include <deque>
+#include <vector>
+
+namespace vboard {
+
+// The state of one port of the board. Guarded by the board's mutex; the
+// condition variable wakes the port's readers, writers and event waiters.
+struct BoardPort {
+    int index = 0;
+    portio::Dcb dcb;
+    portio::CommTimeouts timeouts;
+    size_t inCap = 4096;
+    size_t outCap = 4096;
+    std::deque<uint8_t> in;
+    std::deque<uint8_t> out;
+    std::deque<uint8_t> urgent; // goes ahead of `out`: transmit-char, XON/XOFF
+    bool urgentFromUser = false;
+
+    bool dtr = false; // output levels asked for by the settings and escapes
+    bool rts = false;
+    bool rtsFlowOff = false; // handshake: input queue nearly full
+    bool xoffSent = false;
+    bool xoffReceived = false;
+    uint32_t errors = 0;
+
+    uint32_t mask = 0;
+    uint64_t maskGen = 0;
+    uint64_t rxAbortGen = 0;
+    uint64_t txAbortGen = 0;
+
+    bool plugged = true;
+    bool open = false;
+    bool writing = false;
+    uint64_t session = 0; // which handle owns the port
+    portio::Clock::time_point txFreeAt {};
+    uint64_t txSent = 0;
+
+    StandInDriver driver;
+    std::vector<DriverRequest> requests;
+    int failOpens = 0;
+    int failRequests = 0;
+
+    int waiters = 0;
+    std::condition_variable cv;
+};
+
+} // namespace vboard
