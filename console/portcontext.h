@@ -1,11 +1,13 @@
 #pragma once
 
+#include "capturefile.h"
 #include "portio/port.h"
 
 #include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <thread>
 
 // Flow-control bits of PortContext::flowFlags.
 constexpr uint8_t FLOW_DTR_DSR = 0x01;
@@ -25,4 +27,9 @@ struct PortContext {
     uint8_t parityCode = 0;
     uint8_t stopBitsCode = 0;
     uint32_t baudRate = 9600;
+    // The receive thread while connected; joined by ClosePort, so it never
+    // outlives the port or the panes.
+    std::thread readerThread;
+    // Written by the receive thread while captureOn is set.
+    CaptureFile captureFile;
 };

@@ -81,3 +81,12 @@ inline constexpr const char* BaudRateLabel = "Baud Rate:";
 inline constexpr const char* ComPrefix = "COM ";
 
 } // namespace txt
+
+// Receive pane notices (our own: shown where received bytes were not displayed
+// or the port stopped delivering).
+namespace txt {
+inline constexpr const char* BytesNotShown = "[%1 bytes not shown]";
+inline constexpr const char* PortGone = "[port %1 is gone: %2]";
+inline constexpr const char* ReceiveStopped = "[port %1: receiving stopped: %2]";
+inline constexpr const char* DocumentFilter = "All Files (*)";
+} // namespace txt

@@ -1,8 +1,23 @@
-// Placeholder until the application shell lands.
-#include <cstdio>
+#include "realuiservices.h"
+#include "vesperlineapp.h"
 
-int main()
+#include "res/texts.h"
+
+#include <QApplication>
+
+int main(int argc, char** argv)
 {
-    std::puts("Vesperline: the main window is not built yet; only the port layer exists.");
-    return 0;
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QString::fromLatin1(txt::AppTitle));
+    QApplication::setOrganizationName(QString::fromLatin1(txt::AppTitle));
+    QApplication::setApplicationVersion(QStringLiteral("1.5"));
+    RealUiServices ui;
+    UiServices::install(&ui);
+    int result;
+    {
+        CVesperlineApp theApp;
+        result = theApp.InitInstance(QApplication::arguments()) ? app.exec() : theApp.exitCode();
+    }
+    UiServices::install(nullptr);
+    return result;
 }

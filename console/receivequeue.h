@@ -1,0 +1,33 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <mutex>
+#include <string>
+
+// Bytes on their way from a receive thread to its pane. The thread pushes and
+// never waits for the pane; the pane takes everything once per event-loop
+// turn. The backlog is bounded: when the pane falls behind, the oldest bytes
+// are dropped from the display queue (the capture file has them already) and
+// counted, so a fast line costs the pane at most one backlog of work per turn.
+class ReceiveQueue {
+public:
+    explicit ReceiveQueue(size_t maxBacklog);
+
+    // Adds bytes; returns true when the queue was empty, that is when the
+    // consumer needs to be woken.
+    bool push(const void* data, size_t n);
+
+    struct Batch {
+        std::string bytes;
+        uint64_t skipped = 0; // bytes dropped before `bytes`
+    };
+    // Everything queued since the last take.
+    Batch take();
+
+private:
+    std::mutex m_mutex;
+    size_t m_maxBacklog;
+    std::string m_bytes;
+    uint64_t m_skipped = 0;
+};

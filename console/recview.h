@@ -1,0 +1,42 @@
+#pragma once
+
+#include "receivequeue.h"
+#include "rxtextdecoder.h"
+
+#include <QPlainTextEdit>
+
+#include <string_view>
+
+// The receive pane: shows what the window's port receives. It is editable;
+// what the user types here stays in the text and is never sent. Received
+// bytes are appended at the end (never read back and replaced), and the
+// scrollback is bounded.
+class CRecView : public QPlainTextEdit {
+    Q_OBJECT
+public:
+    static constexpr int MaxLines = 10000;
+    static constexpr int MaxLineLength = 1024;
+    static constexpr size_t MaxBacklog = size_t(MaxLines) * 64;
+
+    explicit CRecView(QWidget* parent = nullptr);
+
+    // Any thread: queues received bytes; the pane shows them on its next
+    // event-loop turn. Never waits for the user-interface thread.
+    void post(const void* data, size_t n);
+    void post(std::string_view bytes) { post(bytes.data(), bytes.size()); }
+
+    // User-interface thread: shows whatever is queued now.
+    void drainNow();
+    // User-interface thread: appends bytes at once (not through the queue).
+    void appendBytes(std::string_view bytes);
+    // User-interface thread: replaces the whole text (the torture test's
+    // progress line).
+    void replaceText(const QString& text);
+
+private:
+    void appendText(const QString& text);
+    static QString keepLastLines(const QString& text, int lines);
+
+    ReceiveQueue m_queue;
+    RxTextDecoder m_decoder;
+};

@@ -1,0 +1,33 @@
+#include "boardsetup.h"
+
+#include "portio/devicenamespace.h"
+#include "vboard/boardconfig.h"
+#include "vboard/boardinstall.h"
+
+namespace {
+
+void installBoard(const std::string& value, QStringList& problems)
+{
+    auto config = vboard::parseBoardOption(value);
+    if (!config) {
+        problems << QStringLiteral("--virtual-board: %1").arg(QString::fromStdString(config.error().text));
+        return;
+    }
+    vboard::installVirtualBoard(portio::DeviceNamespace::global(), *config);
+}
+
+} // namespace
+
+QStringList installDevices(const CommandLineOptions& options)
+{
+    QStringList problems;
+    if (options.virtualBoard) installBoard(*options.virtualBoard, problems);
+    for (const auto& [name, target] : options.maps) {
+        const auto status = portio::DeviceNamespace::global().define(name, target);
+        if (status)
+            problems << QStringLiteral("--map %1=%2: %3")
+                            .arg(QString::fromStdString(name), QString::fromStdString(target),
+                                QString::fromStdString(status.text));
+    }
+    return problems;
+}

@@ -1,0 +1,72 @@
+#include "splitterframe.h"
+
+#include "vesperlinedoc.h"
+
+#include "console/recview.h"
+#include "console/vesperlineview.h"
+
+#include <QCloseEvent>
+#include <QSplitter>
+
+CSplitterFrame::CSplitterFrame(CVesperlineDoc* doc, QWidget* parent)
+    : QMdiSubWindow(parent)
+    , m_doc(doc)
+{
+    m_doc->setParent(this);
+    setAttribute(Qt::WA_DeleteOnClose);
+    OnCreateClient();
+    setWindowTitle(m_doc->GetTitle());
+    connect(m_doc, &CVesperlineDoc::titleChanged, this, &QWidget::setWindowTitle);
+}
+
+CSplitterFrame::~CSplitterFrame()
+{
+    // The console view goes first: it stops its receive thread, which posts
+    // to the receive pane, while that pane still exists.
+    delete m_pConsoleView;
+    m_pConsoleView = nullptr;
+}
+
+void CSplitterFrame::OnCreateClient()
+{
+    m_wndSplitter = new QSplitter(Qt::Horizontal, this);
+    m_pConsoleView = new CVesperlineView(m_wndSplitter);
+    m_pConsoleView->m_pSplitFrame = this;
+    m_pRecView = new CRecView(m_wndSplitter);
+    m_wndSplitter->addWidget(m_pConsoleView);
+    m_wndSplitter->addWidget(m_pRecView);
+    m_wndSplitter->setChildrenCollapsible(false);
+    m_wndSplitter->setStretchFactor(1, 1);
+    m_wndSplitter->setSizes({ InitialConsoleWidth, InitialConsoleWidth * 2 });
+    setWidget(m_wndSplitter);
+    setFocusProxy(m_pConsoleView);
+    m_pConsoleView->setFocus();
+}
+
+void CSplitterFrame::focusOtherPane()
+{
+    if (m_pConsoleView->hasFocus())
+        m_pRecView->setFocus(Qt::TabFocusReason);
+    else
+        m_pConsoleView->setFocus(Qt::TabFocusReason);
+}
+
+QString CSplitterFrame::documentTitle() const
+{
+    return m_doc->GetTitle();
+}
+
+void CSplitterFrame::setDocumentTitle(const QString& title)
+{
+    m_doc->SetTitle(title);
+}
+
+void CSplitterFrame::closeEvent(QCloseEvent* event)
+{
+    // A window whose command is still waiting on its port must stay.
+    if (m_pConsoleView && m_pConsoleView->isBusy()) {
+        event->ignore();
+        return;
+    }
+    QMdiSubWindow::closeEvent(event);
+}

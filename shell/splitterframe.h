@@ -1,0 +1,43 @@
+#pragma once
+
+#include "console/consoleframe.h"
+
+#include <QMdiSubWindow>
+
+class CRecView;
+class CVesperlineDoc;
+class CVesperlineView;
+class QSplitter;
+
+// A console window: one document shown as two panes side by side, the
+// console view on the left (300 pixels wide at first) and the receive pane on
+// the right.
+class CSplitterFrame : public QMdiSubWindow, public ConsoleFrame {
+    Q_OBJECT
+public:
+    static constexpr int InitialConsoleWidth = 300;
+
+    // Takes ownership of `doc`.
+    explicit CSplitterFrame(CVesperlineDoc* doc, QWidget* parent = nullptr);
+    ~CSplitterFrame() override;
+
+    QSplitter* m_wndSplitter = nullptr;
+    CVesperlineView* m_pConsoleView = nullptr;
+    CRecView* m_pRecView = nullptr;
+
+    CVesperlineDoc* document() const { return m_doc; }
+    // F6 / Shift+F6: the focus goes to the other pane.
+    void focusOtherPane();
+
+    CRecView* recView() const override { return m_pRecView; }
+    QString documentTitle() const override;
+    void setDocumentTitle(const QString& title) override;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void OnCreateClient();
+
+    CVesperlineDoc* m_doc;
+};

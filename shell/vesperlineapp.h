@@ -1,0 +1,41 @@
+#pragma once
+
+#include "commandline.h"
+
+#include <QObject>
+#include <QStringList>
+
+#include <memory>
+
+class CMainFrame;
+class CRecentFiles;
+class QSettings;
+
+// The application: its start-up sequence and the event filter that lets the
+// splash screen see every event first.
+class CVesperlineApp : public QObject {
+    Q_OBJECT
+public:
+    CVesperlineApp();
+    ~CVesperlineApp() override;
+
+    // The start-up sequence. False ends the program with exitCode().
+    bool InitInstance(const QStringList& arguments);
+    int exitCode() const { return m_exitCode; }
+
+    CMainFrame* mainFrame() const { return m_mainFrame.get(); }
+    const CommandLineOptions& options() const { return m_options; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    bool endEarly(); // --help, --version, a refused command line
+    bool ProcessShellCommand();
+
+    CommandLineOptions m_options;
+    std::unique_ptr<QSettings> m_settings;
+    std::unique_ptr<CRecentFiles> m_recent;
+    std::unique_ptr<CMainFrame> m_mainFrame;
+    int m_exitCode = 0;
+};
