@@ -97,6 +97,7 @@ Result<PortPtr> VirtualBoard::open(int index, Access access, OpenPurpose purpose
     const bool io = purpose == OpenPurpose::Io;
     p.dtr = io && p.dcb.fDtrControl != DTR_CONTROL_DISABLE;
     p.rts = io && p.dcb.fRtsControl != RTS_CONTROL_DISABLE;
+    m_core->linesChanged(p); // a far end waiting for our RTS or DTR may go on
     return PortPtr(std::make_unique<VirtualPort>(m_core, p, access));
 }
 

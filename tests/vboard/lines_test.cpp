@@ -237,3 +237,20 @@ TEST(BoardFaults, InjectedBytesAndErrorsShowAtTheReceiver)
     EXPECT_EQ(s.cbInQue, 2u);
     EXPECT_EQ(readBytes(*p, 2), (std::vector<uint8_t> { 'h', 'i' }));
 }
+
+TEST(BoardFlow, OpeningTheFarEndReleasesAWriterWaitingForCts)
+{
+    VirtualBoard board(pairs());
+    auto a = openPort(board, 0);
+    auto d = line(921600);
+    d.fOutxCtsFlow = true;
+    ASSERT_FALSE(a->setState(d));
+    const auto data = pattern(10);
+    IoResult w;
+    std::thread writer([&] { w = a->write(data.data(), data.size()); });
+    ASSERT_TRUE(waitFor([&] { return a->clearCommError()->cbOutQue == 10; })) << "held: nobody raises CTS";
+    auto b = openPort(board, 1);
+    writer.join();
+    EXPECT_EQ(w.count, 10u);
+    EXPECT_EQ(readBytes(*b, 10), data);
+}
