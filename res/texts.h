@@ -70,6 +70,10 @@ inline constexpr const char* VersionLine = "Vesperline Version 1.5";
 inline constexpr const char* KbFormat = "%lu KB"; // string 102
 inline constexpr const char* KbFreeOnFormat = "%lu KB Free on %s"; // string 103, with a mount point
 inline constexpr const char* Unavailable = "Unavailable"; // string 104
+inline constexpr const char* FreeMemoryLabel = "Free memory:";
+inline constexpr const char* DiskSpaceLabel = "Disk space:";
+inline constexpr const char* AboutSecondLine = "Serial port test utility for Linux";
+inline constexpr const char* Ok = "OK";
 
 // Receive 2K: the read ended with an error instead of the bytes asked for.
 inline constexpr const char* AsyncReadFailed = "Asynchronous read failed";

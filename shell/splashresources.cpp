@@ -1,0 +1,8 @@
+#include "splashresources.h"
+
+#include <QtGlobal>
+
+void initResourceBundle()
+{
+    Q_INIT_RESOURCE(vesperline);
+}
