@@ -25,10 +25,11 @@ void drain(int fd)
     (void)::read(fd, &v, sizeof v);
 }
 
-void ring(int fd)
+void ring(PortSync::Waiter& w)
 {
     const uint64_t one = 1;
-    (void)::write(fd, &one, sizeof one);
+    (void)::write(w.fd, &one, sizeof one);
+    w.rung = true;
 }
 
 WaitOutcome judge(const pollfd& device, const pollfd& wake)
@@ -98,7 +99,7 @@ void PortSync::release(unsigned kinds)
     for (unsigned kind : { WaitRead, WaitWrite, WaitEvent })
         if (kinds & kind) ++m_releases[slot(kind)];
     for (Waiter* w : m_waiters)
-        if (w->kind & kinds) ring(w->fd);
+        if (w->kind & kinds) ring(*w);
 }
 
 void PortSync::closeAndDrain()
@@ -106,7 +107,7 @@ void PortSync::closeAndDrain()
     std::unique_lock lock(m_mutex);
     m_closing = true;
     for (Waiter* w : m_waiters)
-        ring(w->fd);
+        ring(*w);
     m_left.wait(lock, [this] { return m_inFlight == 0; });
 }
 
@@ -124,7 +125,7 @@ void PortSync::removeWaiter(Waiter& w)
 {
     std::lock_guard lock(m_mutex);
     std::erase(m_waiters, &w);
-    drain(w.fd);
+    if (w.rung) drain(w.fd);
     m_spareFds.push_back(w.fd);
 }
 

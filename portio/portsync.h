@@ -37,6 +37,7 @@ public:
     struct Waiter {
         int fd = -1;
         unsigned kind = 0;
+        bool rung = false; // the eventfd holds a count to drain
     };
     // Counts the releases of one kind; a call takes it when it starts, and a
     // release after that ends the call's waits, even one not yet begun.
