@@ -168,7 +168,6 @@ void BoardCore::receive(BoardPort& r, uint8_t byte, const BoardPort* sender)
             queueUrgent(r, r.dcb.XoffChar);
         }
     }
-    notify(r);
 }
 
 size_t BoardCore::take(BoardPort& p, uint8_t* buffer, size_t n)
@@ -212,7 +211,11 @@ bool BoardCore::pumpPort(BoardPort& p, Clock::time_point now)
         moved = true;
         if (BoardPort* f = farEnd(p)) receive(*f, byte & dataMask, &p);
     }
-    if (moved) notify(p);
+    // One wake-up per batch, not per character.
+    if (moved) {
+        notify(p);
+        if (BoardPort* f = farEnd(p); f && f != &p) notify(*f);
+    }
     return moved;
 }
 

@@ -38,7 +38,8 @@ public:
     // Adds to the output queue, or ahead of it; an idle line starts now.
     void queueOutput(BoardPort& p, const uint8_t* data, size_t n);
     void queueUrgent(BoardPort& p, uint8_t byte);
-    // Bytes that arrive at a receiver, through the overrun and flow rules.
+    // A byte that arrives at a receiver, through the overrun and flow rules;
+    // the caller wakes the receiver's waiters.
     void receive(BoardPort& r, uint8_t byte, const BoardPort* sender);
     // Takes up to n bytes from the input queue.
     size_t take(BoardPort& p, uint8_t* buffer, size_t n);

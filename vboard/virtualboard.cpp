@@ -146,6 +146,7 @@ void VirtualBoard::injectReceived(int index, const void* data, size_t n)
     withPort(index, [&](BoardPort& p) {
         for (size_t i = 0; i < n; ++i)
             m_core->receive(p, bytes[i], nullptr);
+        m_core->notify(p);
     });
 }
 

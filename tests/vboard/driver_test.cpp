@@ -74,8 +74,9 @@ TEST_F(BoardDriver, AcceptsEachCodeOnlyWithItsSizes)
         EXPECT_FALSE(call(c.code, in.data(), c.in, out.data(), c.out)) << std::hex << c.code;
         EXPECT_EQ(call(c.code, in.data(), c.in + 1, out.data(), c.out).code, ErrorCode::InvalidArgument);
         EXPECT_EQ(call(c.code, in.data(), c.in, out.data(), c.out + 1).code, ErrorCode::InvalidArgument);
-        if (c.code != IOCTL_VLX_SET_PROTOCOL) // it takes the letter alone as well
+        if (c.code != IOCTL_VLX_SET_PROTOCOL) { // it takes the letter alone as well
             EXPECT_EQ(call(c.code, in.data(), c.in - 1, out.data(), c.out).code, ErrorCode::InvalidArgument);
+        }
     }
     EXPECT_FALSE(call(IOCTL_VLX_SET_PROTOCOL, in.data(), 1, nullptr, 0)) << "the letter alone is fine too";
     EXPECT_FALSE(call(IOCTL_VLX_SET_EXTRA, in.data(), ExtraBufferSize, nullptr, 0));
