@@ -254,3 +254,27 @@ TEST(BoardFlow, OpeningTheFarEndReleasesAWriterWaitingForCts)
     EXPECT_EQ(w.count, 10u);
     EXPECT_EQ(readBytes(*b, 10), data);
 }
+
+TEST(BoardFlow, XonXoffBetweenTwoPortsLosesNothing)
+{
+    VirtualBoard board(pairs());
+    auto a = openPort(board, 0);
+    auto b = openPort(board, 1);
+    auto d = line(921600);
+    d.fOutX = true;
+    d.fInX = true;
+    ASSERT_FALSE(a->setState(d));
+    ASSERT_FALSE(b->setState(d));
+    std::vector<uint8_t> text(20000);
+    for (size_t i = 0; i < text.size(); ++i)
+        text[i] = uint8_t('a' + i % 26); // no XON or XOFF among the data
+    IoResult w;
+    std::thread writer([&] { w = a->write(text.data(), text.size()); });
+    // B does not read until it has sent XOFF (at three quarters full).
+    ASSERT_TRUE(waitFor([&] { return b->clearCommError()->cbInQue >= 3072; }));
+    const auto got = readBytes(*b, text.size());
+    writer.join();
+    EXPECT_EQ(w.count, text.size());
+    EXPECT_EQ(got, text);
+    EXPECT_EQ(b->clearCommError()->errors & CE_RXOVER, 0u);
+}
