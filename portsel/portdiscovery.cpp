@@ -1,6 +1,16 @@
 #include "portdiscovery.h"
 
+#include "portio/devicenamespace.h"
+
+#include <string>
+
 std::array<int32_t, 99> g_portPresent {};
 
-// Placeholder until port discovery lands: no port is present.
-void DetectPorts(portio::DeviceNamespace&) { g_portPresent.fill(0); }
+// Only the success of the probe counts: a missing port, one that another
+// program holds and one that refuses access are all simply absent.
+void DetectPorts(portio::DeviceNamespace& ns)
+{
+    const std::string prefix = std::string("\\\\.\\") + "COM";
+    for (size_t n = 1; n <= g_portPresent.size(); ++n)
+        g_portPresent[n - 1] = ns.probe(prefix + std::to_string(n)).ok() ? 1 : 0;
+}
