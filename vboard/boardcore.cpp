@@ -190,6 +190,9 @@ size_t BoardCore::take(BoardPort& p, uint8_t* buffer, size_t n)
 
 bool BoardCore::pumpPort(BoardPort& p, Clock::time_point now)
 {
+    // Nothing completes after a pending write's time limit: the writer drops
+    // the rest when it gets there, however late the engine ran.
+    if (p.writeDeadline && *p.writeDeadline < now) now = *p.writeDeadline;
     const auto ct = characterTime(p.dcb);
     const uint8_t dataMask = uint8_t((1u << p.dcb.ByteSize) - 1);
     bool moved = false;
@@ -242,6 +245,7 @@ void BoardCore::resetLine(BoardPort& p)
     p.urgentFromUser = false;
     p.rtsFlowOff = p.xoffSent = p.xoffReceived = false;
     p.writing = false;
+    p.writeDeadline.reset();
     p.errors = 0;
     p.mask = 0;
     p.inCap = p.outCap = m_config.queueSize;

@@ -7,6 +7,7 @@
 
 #include <condition_variable>
 #include <deque>
+#include <optional>
 #include <vector>
 
 namespace vboard {
@@ -42,6 +43,7 @@ struct BoardPort {
     uint64_t session = 0; // which handle owns the port
     portio::Clock::time_point txFreeAt {};
     uint64_t txSent = 0;
+    std::optional<portio::Clock::time_point> writeDeadline;
 
     StandInDriver driver;
     std::vector<DriverRequest> requests;

@@ -227,7 +227,7 @@ IoResult VirtualPort::write(const void* buffer, size_t n)
     }
     m_port.writing = true;
     transfer(c.lock, static_cast<const uint8_t*>(buffer), n, gen, r);
-    m_port.writing = false;
+    if (r.error.code != ErrorCode::DeviceGone) m_port.writing = false;
     m_port.cv.notify_all();
     return r;
 }
@@ -236,6 +236,7 @@ void VirtualPort::transfer(Lock& lock, const uint8_t* data, size_t n, uint64_t g
 {
     const uint64_t base = m_port.txSent;
     const auto deadline = writeDeadline(m_port.timeouts, n, Clock::now());
+    m_port.writeDeadline = deadline;
     size_t queued = 0;
     for (;;) {
         if ((r.error = usable())) break;
@@ -255,7 +256,11 @@ void VirtualPort::transfer(Lock& lock, const uint8_t* data, size_t n, uint64_t g
         }
         m_core->wait(m_port, lock, deadline);
     }
-    if (r.error.code != ErrorCode::DeviceGone) m_port.out.clear();
+    // A port that went away may already serve a new handle: leave it alone.
+    if (r.error.code != ErrorCode::DeviceGone) {
+        m_port.writeDeadline.reset();
+        m_port.out.clear();
+    }
     r.count = size_t(m_port.txSent - base);
 }
 
