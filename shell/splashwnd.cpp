@@ -113,9 +113,16 @@ void ShowSplashFrom(QWidget* parent, const QString& bitmap)
     g_splashShown = g_pSplashWnd != nullptr;
 }
 
-void SplashFilterMessage(QObject*, QEvent* event)
+void SplashFilterMessage(QObject* target, QEvent* event)
 {
-    if (g_pSplashWnd && event && closesSplash(event->type())) g_pSplashWnd->CloseSplash();
+    if (!g_pSplashWnd || !event) return;
+    if (closesSplash(event->type())) {
+        g_pSplashWnd->CloseSplash();
+    } else if (event->type() == QEvent::Show && target == g_pSplashWnd->parentWidget()) {
+        // The splash is shown before its owner; like any owned window it stays above it.
+        // Queued: the owner's window appears only after its show event.
+        QMetaObject::invokeMethod(g_pSplashWnd, &QWidget::raise, Qt::QueuedConnection);
+    }
 }
 
 void ResetSplash()

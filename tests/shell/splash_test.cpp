@@ -1,3 +1,4 @@
+#include "shell/commandline.h"
 #include "shell/splashwnd.h"
 #include "tests/support/qtfakeuiservices.h"
 #include "tests/support/waitfor.h"
@@ -108,16 +109,26 @@ TEST_F(Splash, BundledBitmapIsAnUncompressedSixteenColourBmp)
     EXPECT_EQ(u32(34), 260u * 317);
 }
 
-TEST_F(Splash, FlagsFromTheCommandLineSuppressIt)
+struct FlagCase {
+    QStringList flags;
+    bool shown;
+};
+
+class SplashFlags : public Splash, public ::testing::WithParamInterface<FlagCase> { };
+
+// The start-up sequence: the command line decides, then the main frame asks for the splash.
+TEST_P(SplashFlags, OnlyEmbeddingAndAutomationSuppressIt)
 {
-    SetSplashEnabled(false);
+    SetSplashEnabled(parseCommandLine(QStringList { "vesperline" } + GetParam().flags).showSplash);
     ShowSplash(&m_target);
-    EXPECT_EQ(g_pSplashWnd, nullptr);
-    EXPECT_EQ(splashWindowsAlive(), 0);
-    SetSplashEnabled(true);
-    ShowSplash(&m_target);
-    EXPECT_NE(g_pSplashWnd, nullptr);
+    EXPECT_EQ(g_pSplashWnd != nullptr, GetParam().shown) << GetParam().flags.join(' ').toStdString();
+    EXPECT_EQ(splashWindowsAlive(), GetParam().shown ? 1 : 0);
 }
+
+INSTANTIATE_TEST_SUITE_P(CommandLine, SplashFlags,
+    ::testing::Values(FlagCase { { "/Embedding" }, false }, FlagCase { { "-automation" }, false },
+        FlagCase { { "/EMBEDDING" }, false }, FlagCase { { "-Automation", "/p" }, false }, FlagCase { { "/p" }, true },
+        FlagCase { { "/dde" }, true }, FlagCase { {}, true }));
 
 TEST_F(Splash, AClickClosesItAndStillReachesTheWidgetUnderIt)
 {
