@@ -1,0 +1,111 @@
+// Keystroke to byte: from a key press in a connected console window to the
+// byte being readable at the far end of a pseudo-terminal. Median and 99th
+// percentile, each as a ratio to a direct one-byte write() on the same
+// pseudo-terminal measured in the same run, the two interleaved.
+#include "console/vesperlineview.h"
+#include "portio/devicenamespace.h"
+#include "shell/splitterframe.h"
+#include "shell/vesperlinedoc.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <poll.h>
+#include <pty.h>
+#include <string>
+#include <termios.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+struct Pty {
+    int master = -1, slave = -1;
+    std::string path;
+    Pty()
+    {
+        char name[128] = {};
+        if (::openpty(&master, &slave, name, nullptr, nullptr) != 0) std::abort();
+        path = name;
+        termios t {};
+        ::tcgetattr(slave, &t);
+        ::cfmakeraw(&t);
+        ::tcsetattr(slave, TCSANOW, &t);
+    }
+    ~Pty()
+    {
+        ::close(slave);
+        ::close(master);
+    }
+    // Waits until one byte can be read at the far end and reads it.
+    void awaitByte() const
+    {
+        pollfd p { master, POLLIN, 0 };
+        char c;
+        if (::poll(&p, 1, 5000) != 1 || ::read(master, &c, 1) != 1) std::abort();
+    }
+};
+
+double micros(Clock::duration d)
+{
+    return std::chrono::duration<double, std::micro>(d).count();
+}
+
+double percentile(std::vector<double> v, double q)
+{
+    std::sort(v.begin(), v.end());
+    return v[std::min(v.size() - 1, size_t(q * double(v.size())))];
+}
+
+double keystroke(CVesperlineView& view, const Pty& pty)
+{
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, QStringLiteral("a"));
+    const auto start = Clock::now();
+    QApplication::sendEvent(&view, &press);
+    pty.awaitByte();
+    return micros(Clock::now() - start);
+}
+
+double directWrite(const Pty& pty)
+{
+    const auto start = Clock::now();
+    if (::write(pty.slave, "a", 1) != 1) std::abort();
+    pty.awaitByte();
+    return micros(Clock::now() - start);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    QApplication app(argc, argv);
+    Pty pty;
+    if (!portio::DeviceNamespace::global().define("COM2", pty.path).ok()) return 1;
+    auto frame = std::make_unique<CSplitterFrame>(new CVesperlineDoc);
+    CVesperlineView& view = *frame->m_pConsoleView;
+    view.m_portCtx.portName = "COM2";
+    if (!view.OpenPort()) return 1;
+
+    constexpr int Rounds = 2000;
+    std::vector<double> keys, writes;
+    for (int i = 0; i < Rounds; ++i) {
+        if (i % 200 == 0) view.clear(); // keep the pane's line short: the port path is measured
+        keys.push_back(keystroke(view, pty));
+        writes.push_back(directWrite(pty));
+    }
+    const double keyMedian = percentile(keys, 0.5), writeMedian = percentile(writes, 0.5);
+    const double keyP99 = percentile(keys, 0.99), writeP99 = percentile(writes, 0.99);
+    std::printf("keystroke to byte at the far end of a pty, %d keys:\n", Rounds);
+    std::printf("  median: %.1f x a direct one-byte write()\n", keyMedian / writeMedian);
+    std::printf("  99th percentile: %.1f x a direct one-byte write() (its own 99th percentile)\n", keyP99 / writeP99);
+    view.ClosePort();
+    return 0;
+}
