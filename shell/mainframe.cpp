@@ -118,6 +118,15 @@ QList<QMenu*> CMainFrame::currentMenus() const
     return m_showingConsoleMenu ? m_consoleMenus : m_mainMenus;
 }
 
+void CMainFrame::addConsoleMenu(QMenu* menu)
+{
+    m_consoleMenus.insert(qMax(0, m_consoleMenus.size() - 1), menu);
+    if (m_menusShown && m_showingConsoleMenu) {
+        m_menusShown = false; // rebuild the bar in the new order
+        updateMenuBar();
+    }
+}
+
 void CMainFrame::updateCaption()
 {
     QString caption = QString::fromLatin1(txt::AppTitle);
@@ -265,7 +274,8 @@ CSplitterFrame* CMainFrame::addFrame(CVesperlineDoc* doc)
         updateCaption();
     });
     connect(frame, &QWidget::windowTitleChanged, this, &CMainFrame::updateCaption);
-    frame->resize(qMax(640, m_mdiArea->width() * 3 / 4), qMax(400, m_mdiArea->height() * 3 / 4));
+    // The first windows fill most of the main window, as the framework sizes new children.
+    frame->resize(qMax(640, width() * 4 / 5), qMax(400, (height() - 80) * 4 / 5));
     frame->show();
     m_mdiArea->setActiveSubWindow(frame);
     frame->m_pConsoleView->setFocus();

@@ -1,0 +1,165 @@
+// Receive-path benchmarks, each figure a ratio to a reference measured in the
+// same run:
+//  1. bytes per second from a pseudo-terminal into the receive pane, against
+//     `cat` reading the same pseudo-terminal;
+//  2. the cost of one append when the pane holds 10 MB, against 100 KB.
+#include "console/recview.h"
+#include "console/vesperlineview.h"
+#include "portio/devicenamespace.h"
+#include "shell/splitterframe.h"
+#include "shell/vesperlinedoc.h"
+
+#include <QApplication>
+#include <QTextBlock>
+
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
+#include <string>
+#include <sys/wait.h>
+#include <termios.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double seconds(Clock::duration d)
+{
+    return std::chrono::duration<double>(d).count();
+}
+
+struct Pty {
+    int master = -1, slave = -1;
+    std::string path;
+    Pty()
+    {
+        char name[128] = {};
+        if (::openpty(&master, &slave, name, nullptr, nullptr) != 0) std::abort();
+        path = name;
+        termios t {};
+        ::tcgetattr(slave, &t);
+        ::cfmakeraw(&t);
+        ::tcsetattr(slave, TCSANOW, &t);
+    }
+    ~Pty()
+    {
+        ::close(master);
+        ::close(slave);
+    }
+    void writeAll(const std::string& data)
+    {
+        size_t done = 0;
+        while (done < data.size()) {
+            const ssize_t w = ::write(master, data.data() + done, data.size() - done);
+            if (w > 0) done += size_t(w);
+        }
+    }
+};
+
+// Lines of 99 characters and a line break, then "END".
+std::string payload(size_t bytes)
+{
+    std::string line(99, 'x');
+    line += '\n';
+    std::string data;
+    while (data.size() + line.size() <= bytes)
+        data += line;
+    return data + "END\n";
+}
+
+double catSeconds(Pty& pty, const std::string& data)
+{
+    int out[2];
+    if (::pipe(out) != 0) std::abort();
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::dup2(out[1], STDOUT_FILENO);
+        ::execlp("cat", "cat", pty.path.c_str(), static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    ::close(out[1]);
+    std::this_thread::sleep_for(std::chrono::milliseconds(200)); // let cat open the device
+    const auto start = Clock::now();
+    std::thread writer([&] { pty.writeAll(data); });
+    size_t got = 0;
+    char buf[65536];
+    while (got < data.size()) {
+        const ssize_t n = ::read(out[0], buf, sizeof buf);
+        if (n <= 0) break;
+        got += size_t(n);
+    }
+    const double s = seconds(Clock::now() - start);
+    writer.join();
+    ::kill(pid, SIGTERM);
+    ::waitpid(pid, nullptr, 0);
+    ::close(out[0]);
+    return s;
+}
+
+double paneSeconds(Pty& pty, const std::string& data)
+{
+    portio::DeviceNamespace::global().define("COM2", pty.path);
+    CSplitterFrame frame(new CVesperlineDoc);
+    frame.resize(900, 600);
+    frame.show();
+    frame.m_pConsoleView->m_portCtx.portName = "COM2";
+    if (!frame.m_pConsoleView->OpenPort()) std::abort();
+    CRecView& pane = *frame.m_pRecView;
+    const auto start = Clock::now();
+    std::thread writer([&] { pty.writeAll(data); });
+    while (pane.document()->lastBlock().previous().text() != QLatin1String("END"))
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    const double s = seconds(Clock::now() - start);
+    writer.join();
+    frame.m_pConsoleView->ClosePort();
+    return s;
+}
+
+// Mean time of one 80-byte append (with its repaint) to a pane holding `fill` bytes.
+double appendSeconds(size_t fill)
+{
+    CRecView pane;
+    pane.resize(900, 600);
+    pane.show();
+    std::string line(999, 'y');
+    line += '\n';
+    std::string text;
+    while (text.size() < fill)
+        text += line;
+    pane.appendBytes(text);
+    QCoreApplication::processEvents();
+    const std::string chunk = std::string(79, 'z') + "\n";
+    const int appends = 2000;
+    const auto start = Clock::now();
+    for (int i = 0; i < appends; ++i) {
+        pane.appendBytes(chunk);
+        QCoreApplication::processEvents();
+    }
+    return seconds(Clock::now() - start) / appends;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    QApplication app(argc, argv);
+    const std::string data = payload(4 << 20);
+    Pty pty;
+    const double cat = catSeconds(pty, data);
+    const double pane = paneSeconds(pty, data);
+    std::printf("receive path, %zu bytes from a pty:\n", data.size());
+    std::printf("  into the receive pane: %.3f of the throughput of cat reading the same pty\n", cat / pane);
+
+    const double small = appendSeconds(100 << 10);
+    const double large = appendSeconds(10 << 20);
+    std::printf("one 80-byte append with repaint:\n");
+    std::printf("  pane holding 10 MB / pane holding 100 KB: %.2f (1.0 = no growth with the text)\n", large / small);
+    return 0;
+}
