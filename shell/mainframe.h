@@ -40,6 +40,9 @@ public:
     QAction* action(int id) const;
     // The menus now in the menu bar.
     QList<QMenu*> currentMenus() const;
+    // Adds a menu (owned by the frame) to those shown while a console window
+    // is open, ahead of Help.
+    void addConsoleMenu(QMenu* menu);
 
     // New: a console window titled "Thread " + count. Null on failure.
     CSplitterFrame* OnFileNew();
