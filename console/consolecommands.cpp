@@ -1,6 +1,10 @@
 #include "consolecommands.h"
 
+#include "capturecommands.h"
 #include "commandtable.h"
+#include "modemcommands.h"
+#include "sendcommands.h"
+#include "sendfilecommand.h"
 #include "connectcommands.h"
 #include "keyboardinput.h"
 
@@ -10,6 +14,10 @@
 void registerConsoleCommands(ConsoleCommandTable& table)
 {
     (void)table;
+    registerSendCommands(table);
+    registerModemCommands(table);
+    registerCaptureCommands(table);
+    registerSendFileCommand(table);
     registerConnectCommands(table);
     registerKeyboardInput(table);
 }

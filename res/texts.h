@@ -94,3 +94,10 @@ inline constexpr const char* PortGone = "[port %1 is gone: %2]";
 inline constexpr const char* ReceiveStopped = "[port %1: receiving stopped: %2]";
 inline constexpr const char* DocumentFilter = "All Files (*)";
 } // namespace txt
+
+// Capture and send-from-file notices of our own: a capture file that could not
+// be written, a file too large to send in one request.
+namespace txt {
+inline constexpr const char* CaptureWriteFailed = "Capture stopped: the capture file could not be written (%1).";
+inline constexpr const char* FileTooLargeToSend = "Files of 4 GiB or more cannot be sent.";
+} // namespace txt

@@ -1,0 +1,76 @@
+#include "capturecommands.h"
+
+#include "commandtable.h"
+#include "sendcommands.h"
+#include "statusbar.h"
+#include "vesperlineview.h"
+
+#include "res/commandids.h"
+#include "res/texts.h"
+#include "res/uiservices.h"
+
+#include <QMetaObject>
+#include <QPointer>
+
+namespace {
+
+void setIndicator(const char* text)
+{
+    if (g_pStatusBar) g_pStatusBar->SetPaneText(CStatusBar::CapturePane, QString::fromLatin1(text));
+}
+
+// Runs on the user-interface thread. The capture may have been stopped, or a
+// new one started, since the write failed: only the failed one is ended.
+void captureWriteFailed(CVesperlineView& view, uint64_t session, const QString& error)
+{
+    PortContext& ctx = view.m_portCtx;
+    if (ctx.captureOn && ctx.captureFile.session() == session) view.StopCapture();
+    UiServices::current().messageBox(QString::fromLatin1(txt::CaptureWriteFailed).arg(error));
+}
+
+// Called on the receive thread: hands the report over and returns at once.
+// A window destroyed meanwhile drops it (the queued call dies with the view).
+CaptureFile::FailureHandler failureReporter(CVesperlineView& view)
+{
+    QPointer<CVesperlineView> target(&view);
+    return [target](uint64_t session, const std::string& error) {
+        const QString text = QString::fromStdString(error);
+        QMetaObject::invokeMethod(
+            target.data(),
+            [target, session, text] {
+                if (target) captureWriteFailed(*target, session, text);
+            },
+            Qt::QueuedConnection);
+    };
+}
+
+} // namespace
+
+void OnStartCapture(CVesperlineView& view)
+{
+    PortContext& ctx = view.m_portCtx;
+    if (!requireConnection(view)) return;
+    if (ctx.captureOn) {
+        UiServices::current().messageBox(QString::fromLatin1(txt::CaptureAlreadyActive));
+        return;
+    }
+    const auto path = UiServices::current().openFileName(&view);
+    if (!path) return;
+    if (!ctx.captureFile.open(path->toStdString(), nullptr, failureReporter(view))) {
+        UiServices::current().messageBox(QString::fromLatin1(txt::FileCouldNotBeOpened));
+        return;
+    }
+    ctx.captureOn = 1;
+    setIndicator(txt::CaptureActive);
+}
+
+void OnStopCapture(CVesperlineView& view)
+{
+    view.StopCapture();
+}
+
+void registerCaptureCommands(ConsoleCommandTable& table)
+{
+    table.add(cmd::ID_START_CAPTURE, OnStartCapture);
+    table.add(cmd::ID_STOP_CAPTURE, OnStopCapture);
+}
