@@ -1,0 +1,215 @@
+// Capture to file: every received byte reaches the file unchanged, two windows
+// capture apart, the shared indicator follows Start and Stop, the file is
+// locked while captured, and a file that cannot be written ends the capture
+// with one message.
+#include "consolewindow.h"
+#include "uiwait.h"
+
+#include "console/capturefile.h"
+#include "console/statusbar.h"
+#include "portio/devicenamespace.h"
+#include "res/commandids.h"
+#include "tests/support/ptypair.h"
+#include "tests/support/qtfakeuiservices.h"
+
+#include <QStatusBar>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <fstream>
+#include <sstream>
+#include <sys/file.h>
+#include <unistd.h>
+
+namespace {
+
+std::string fileContent(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream got;
+    got << in.rdbuf();
+    return got.str();
+}
+
+// Whether another open of the file can take an exclusive lock on it now.
+bool lockableElsewhere(const std::string& path)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const bool locked = fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+    if (fd >= 0) ::close(fd);
+    return locked;
+}
+
+std::string allByteValues()
+{
+    std::string bytes;
+    for (int i = 0; i < 256; ++i)
+        bytes += char(i);
+    return bytes + "\r\r\n\r";
+}
+
+// A connected window on its own pseudo-terminal, named COM<n>.
+struct PtyWindow {
+    explicit PtyWindow(const char* name)
+        : name(name)
+    {
+        EXPECT_TRUE(portio::DeviceNamespace::global().define(name, pty.slavePath()).ok());
+        EXPECT_TRUE(win.connect(name));
+    }
+    ~PtyWindow() { portio::DeviceNamespace::global().undefine(name); }
+    CVesperlineView& view() { return win.view(); }
+    std::string name;
+    PtyPair pty;
+    ConsoleWindow win;
+};
+
+class Capture : public ::testing::Test {
+protected:
+    void SetUp() override { g_pStatusBar = &status; }
+    void TearDown() override { g_pStatusBar = nullptr; }
+
+    QString indicator() const { return status.paneText(CStatusBar::CapturePane); }
+    std::string path(const char* name) const { return dir.filePath(name).toStdString(); }
+    void start(PtyWindow& w, const std::string& file)
+    {
+        ui.queueFileName(QString::fromStdString(file));
+        ASSERT_TRUE(w.view().runCommand(cmd::ID_START_CAPTURE));
+    }
+    static bool fileHolds(const std::string& file, const std::string& bytes)
+    {
+        return uiWaitFor([&] { return fileContent(file) == bytes; });
+    }
+
+    FakeUiServices ui;
+    QStatusBar bar;
+    CStatusBar status { &bar };
+    QTemporaryDir dir;
+};
+
+TEST_F(Capture, EveryByteValueReachesTheFileUnchanged)
+{
+    PtyWindow a("COM2");
+    const std::string file = path("cap.bin");
+    std::ofstream(file) << std::string(5000, 'x'); // an existing file is emptied
+    start(a, file);
+    EXPECT_EQ(indicator(), "CAPTURE IS ACTIVE");
+    EXPECT_EQ(a.view().m_portCtx.captureOn, 1);
+    ASSERT_TRUE(a.pty.writeAll(allByteValues()));
+    EXPECT_TRUE(fileHolds(file, allByteValues())) << fileContent(file).size();
+    ASSERT_TRUE(a.view().runCommand(cmd::ID_STOP_CAPTURE));
+    EXPECT_EQ(indicator(), "CAPTURE NOT ACTIVE");
+    EXPECT_EQ(a.view().m_portCtx.captureOn, 0);
+    EXPECT_TRUE(ui.messages.isEmpty()) << ui.messages.join('|').toStdString();
+}
+
+TEST_F(Capture, TwoWindowsCaptureApartAndStoppingOneLeavesTheOther)
+{
+    PtyWindow a("COM2"), b("COM5");
+    start(a, path("a.bin"));
+    start(b, path("b.bin"));
+    ASSERT_TRUE(a.pty.writeAll("first a"));
+    ASSERT_TRUE(b.pty.writeAll("first b"));
+    ASSERT_TRUE(fileHolds(path("a.bin"), "first a"));
+    ASSERT_TRUE(fileHolds(path("b.bin"), "first b"));
+    ASSERT_TRUE(a.view().runCommand(cmd::ID_STOP_CAPTURE));
+    EXPECT_EQ(indicator(), "CAPTURE NOT ACTIVE");
+    ASSERT_TRUE(a.pty.writeAll(", later a"));
+    ASSERT_TRUE(b.pty.writeAll(", later b"));
+    EXPECT_TRUE(fileHolds(path("b.bin"), "first b, later b"));
+    EXPECT_TRUE(uiWaitFor([&] { return a.win.shown().endsWith(", later a"); }));
+    EXPECT_EQ(fileContent(path("a.bin")), "first a");
+    EXPECT_EQ(b.view().m_portCtx.captureOn, 1);
+}
+
+TEST_F(Capture, DisconnectClosesTheFileComplete)
+{
+    PtyWindow a("COM2");
+    start(a, path("cap.bin"));
+    const std::string bytes(3000, '\r');
+    ASSERT_TRUE(a.pty.writeAll(bytes));
+    ASSERT_TRUE(uiWaitFor([&] { return fileContent(path("cap.bin")).size() == bytes.size(); }));
+    ASSERT_TRUE(a.view().runCommand(cmd::ID_DISCONNECT_PORT));
+    EXPECT_EQ(indicator(), "CAPTURE NOT ACTIVE");
+    EXPECT_EQ(a.view().m_portCtx.captureOn, 0);
+    EXPECT_FALSE(a.view().m_portCtx.captureFile.isOpen());
+    EXPECT_EQ(fileContent(path("cap.bin")), bytes);
+    EXPECT_TRUE(lockableElsewhere(path("cap.bin")));
+}
+
+TEST_F(Capture, SecondStartIsRefusedAndTheFirstGoesOn)
+{
+    PtyWindow a("COM2");
+    start(a, path("one.bin"));
+    ASSERT_TRUE(a.view().runCommand(cmd::ID_START_CAPTURE));
+    EXPECT_EQ(ui.messages, QStringList { "Capture already active" });
+    EXPECT_EQ(ui.fileDialogsRun, 1);
+    ASSERT_TRUE(a.pty.writeAll("still here"));
+    EXPECT_TRUE(fileHolds(path("one.bin"), "still here"));
+    EXPECT_EQ(indicator(), "CAPTURE IS ACTIVE");
+}
+
+TEST_F(Capture, TheFileIsLockedWhileCapturedAndALockedFileIsRefusedUntouched)
+{
+    PtyWindow a("COM2"), b("COM5");
+    start(a, path("cap.bin"));
+    ASSERT_TRUE(a.pty.writeAll("kept"));
+    ASSERT_TRUE(fileHolds(path("cap.bin"), "kept"));
+    EXPECT_FALSE(lockableElsewhere(path("cap.bin")));
+    status.SetPaneText(CStatusBar::CapturePane, "unchanged");
+    start(b, path("cap.bin"));
+    EXPECT_EQ(ui.messages, QStringList { "File could not be opened." });
+    EXPECT_EQ(b.view().m_portCtx.captureOn, 0);
+    EXPECT_EQ(indicator(), "unchanged");
+    EXPECT_EQ(fileContent(path("cap.bin")), "kept");
+    a.view().StopCapture();
+    EXPECT_TRUE(lockableElsewhere(path("cap.bin")));
+}
+
+TEST_F(Capture, FileThatCannotBeCreatedOrCancelledDialogChangesNothing)
+{
+    PtyWindow a("COM2");
+    start(a, dir.path().toStdString()); // a directory
+    EXPECT_EQ(ui.messages, QStringList { "File could not be opened." });
+    EXPECT_EQ(indicator(), "CAPTURE NOT ACTIVE");
+    ui.messages.clear();
+    ASSERT_TRUE(a.view().runCommand(cmd::ID_START_CAPTURE)); // no answer queued: cancelled
+    EXPECT_TRUE(ui.messages.isEmpty());
+    EXPECT_EQ(a.view().m_portCtx.captureOn, 0);
+}
+
+TEST_F(Capture, DiskFullEndsTheCaptureWithOneMessage)
+{
+    PtyWindow a("COM2");
+    start(a, "/dev/full");
+    ASSERT_EQ(indicator(), "CAPTURE IS ACTIVE");
+    ASSERT_TRUE(a.pty.writeAll("one"));
+    ASSERT_TRUE(uiWaitFor([&] { return !ui.messages.isEmpty(); }));
+    ASSERT_TRUE(a.pty.writeAll("two"));
+    ASSERT_TRUE(uiWaitFor([&] { return a.win.shown().endsWith("two"); }));
+    ASSERT_EQ(ui.messages.size(), 1) << ui.messages.join('|').toStdString();
+    EXPECT_TRUE(ui.messages[0].contains("No space left on device")) << ui.messages[0].toStdString();
+    EXPECT_EQ(indicator(), "CAPTURE NOT ACTIVE");
+    EXPECT_EQ(a.view().m_portCtx.captureOn, 0);
+    EXPECT_EQ(a.view().m_portCtx.isConnected, 1);
+}
+
+TEST(CaptureFileWrites, AFailedWriteIsReportedOnceAndClosesTheFile)
+{
+    CaptureFile file;
+    int reports = 0;
+    std::string error;
+    ASSERT_TRUE(file.open("/dev/full", nullptr, [&](uint64_t, const std::string& text) {
+        ++reports;
+        error = text;
+    }));
+    EXPECT_FALSE(file.write("a", 1));
+    EXPECT_TRUE(file.write("b", 1)); // nothing open any more: nothing to do
+    EXPECT_EQ(reports, 1);
+    EXPECT_FALSE(file.isOpen());
+    EXPECT_EQ(error, file.lastError());
+    EXPECT_FALSE(error.empty());
+}
+
+} // namespace
