@@ -5,6 +5,7 @@
 #include "modemcommands.h"
 #include "sendcommands.h"
 #include "sendfilecommand.h"
+#include "torturecommands.h"
 #include "connectcommands.h"
 #include "keyboardinput.h"
 
@@ -20,4 +21,5 @@ void registerConsoleCommands(ConsoleCommandTable& table)
     registerSendFileCommand(table);
     registerConnectCommands(table);
     registerKeyboardInput(table);
+    registerTortureCommands(table);
 }

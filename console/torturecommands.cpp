@@ -1,0 +1,40 @@
+#include "torturecommands.h"
+
+#include "commandtable.h"
+#include "connectcommands.h"
+#include "torturedisplay.h"
+#include "vesperlineview.h"
+
+#include "portio/devicenamespace.h"
+#include "res/commandids.h"
+#include "res/uiservices.h"
+#include "torture/tortureparamsdlg.h"
+#include "torture/torturerun.h"
+
+void OnTortureParams(CVesperlineView&)
+{
+    CTortureParamsDlg::instance().doModal();
+}
+
+void OnStartTest(CVesperlineView& view)
+{
+    // Through Disconnect rather than a bare close, so the title stops
+    // claiming a connection the window no longer has.
+    OnDisconnectPort(view);
+    auto& run = torture::TortureRun::instance();
+    const auto show = [](const std::string& text) { UiServices::current().messageBox(QString::fromStdString(text)); };
+    if (run.start(portio::DeviceNamespace::global(), torture::tortureParams(), show))
+        TortureDisplay::instance().follow();
+}
+
+void OnStopTest(CVesperlineView&)
+{
+    torture::TortureRun::instance().stop();
+}
+
+void registerTortureCommands(ConsoleCommandTable& table)
+{
+    table.add(cmd::ID_TORTURE_PARAMS, OnTortureParams);
+    table.add(cmd::ID_TORTURE_START, OnStartTest);
+    table.add(cmd::ID_TORTURE_STOP, OnStopTest);
+}
