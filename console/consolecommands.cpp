@@ -2,6 +2,7 @@
 
 #include "capturecommands.h"
 #include "commandtable.h"
+#include "drivercommands.h"
 #include "modemcommands.h"
 #include "sendcommands.h"
 #include "sendfilecommand.h"
@@ -19,6 +20,7 @@ void registerConsoleCommands(ConsoleCommandTable& table)
     registerModemCommands(table);
     registerCaptureCommands(table);
     registerSendFileCommand(table);
+    registerDriverCommands(table);
     registerConnectCommands(table);
     registerKeyboardInput(table);
     registerTortureCommands(table);

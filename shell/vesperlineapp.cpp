@@ -1,6 +1,7 @@
 #include "vesperlineapp.h"
 
 #include "boardsetup.h"
+#include "diagnosticsmenu.h"
 #include "mainframe.h"
 #include "recentfiles.h"
 #include "splashwnd.h"
@@ -37,6 +38,7 @@ bool CVesperlineApp::InitInstance(const QStringList& arguments)
 
     m_mainFrame = std::make_unique<CMainFrame>();
     m_mainFrame->setRecentFiles(m_recent.get());
+    if (m_options.diagnostics) addDiagnosticsMenu(*m_mainFrame);
     if (m_mainFrame->OnCreate() != 0) return false;
     if (QCoreApplication::instance()) QCoreApplication::instance()->installEventFilter(this);
     if (!ProcessShellCommand()) return false;

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "driverext/messagesink.h"
+
+namespace driverext {
+struct Receive2KOptions;
+}
+
+class CVesperlineView;
+class ConsoleCommandTable;
+
+// The board driver's commands of a console window: the Receive 2K test and the
+// nine diagnostic commands, reached by command ID.
+
+// "Receive 2K": disconnects the window, asks for a port and runs the one-shot
+// receive test on it; the windows stay painted meanwhile and the console
+// window cannot be closed until the test has ended.
+void OnReceive2K(CVesperlineView& view);
+
+// The diagnostic commands. Those that act on the window's connection show
+// "No port connected" on a window that is not connected.
+void OnInstallProfileN(CVesperlineView& view);
+void OnResetCustom(CVesperlineView& view);
+void OnInstallProfileD(CVesperlineView& view);
+void OnDefineAlias(CVesperlineView& view);
+void OnTimedWrite(CVesperlineView& view);
+void OnShowResult1(CVesperlineView& view);
+void OnShowResult2(CVesperlineView& view);
+void OnFirmwareReset(CVesperlineView& view);
+void OnDumpUart(CVesperlineView& view);
+
+// Shows each text in a message box of the installed UiServices, from the
+// user-interface thread, and returns once it has been dismissed; callable
+// from any thread while that thread runs its event loop.
+driverext::MessageSink messageBoxSink();
+
+// What Receive 2K runs with: a 20-second limit unless a test shortens it.
+driverext::Receive2KOptions& receive2KOptions();
+
+void registerDriverCommands(ConsoleCommandTable& table);
