@@ -1,0 +1,119 @@
+// Responsiveness of the user interface while the load run keeps the 96 ports
+// of the default virtual board busy at 115,200 baud: how late a 1 ms
+// single-shot timer fires on the user-interface thread (median and 99th
+// percentile), as a ratio to the same figures with no run, measured in the
+// same process with the same console window showing.
+//
+// Like the capture figure beside it, this runs from static initialisation,
+// ahead of the program's main(), with an application object of its own.
+// Length of each phase: --latency-seconds=N (default 5).
+#include "console/vesperlineview.h"
+#include "portio/devicenamespace.h"
+#include "res/commandids.h"
+#include "shell/splitterframe.h"
+#include "shell/vesperlinedoc.h"
+#include "torture/torturerun.h"
+#include "vboard/boardinstall.h"
+
+#include <QApplication>
+#include <QEventLoop>
+#include <QTimer>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using Micros = std::chrono::duration<double, std::micro>;
+
+struct Latency {
+    double median = 0;
+    double p99 = 0;
+};
+
+double percentile(std::vector<double>& values, double share)
+{
+    const size_t at = std::min(values.size() - 1, size_t(share * double(values.size())));
+    std::nth_element(values.begin(), values.begin() + long(at), values.end());
+    return values[at];
+}
+
+// Fires a 1 ms single-shot timer again and again for `length` and records
+// how much later than due each one ran.
+Latency timerLateness(std::chrono::milliseconds length)
+{
+    std::vector<double> late;
+    QEventLoop loop;
+    const auto end = Clock::now() + length;
+    std::function<void()> arm = [&] {
+        const auto due = Clock::now() + std::chrono::milliseconds(1);
+        QTimer::singleShot(1, Qt::PreciseTimer, [&, due] {
+            late.push_back(std::max(0.0, Micros(Clock::now() - due).count()));
+            if (Clock::now() < end)
+                arm();
+            else
+                loop.quit();
+        });
+    };
+    arm();
+    loop.exec();
+    return { percentile(late, 0.5), percentile(late, 0.99) };
+}
+
+int phaseSeconds()
+{
+    std::ifstream cmdline("/proc/self/cmdline", std::ios::binary);
+    const std::string key = "--latency-seconds=";
+    for (std::string arg; std::getline(cmdline, arg, '\0');)
+        if (arg.starts_with(key)) return std::max(1, std::atoi(arg.c_str() + key.size()));
+    return 5;
+}
+
+void print(const char* what, double loaded, double idle)
+{
+    // A timer that is never late at all would make the ratio meaningless.
+    idle = std::max(idle, 1.0);
+    std::printf("  %s: %.2f (%.0f us against %.0f us with no run)\n", what, loaded / idle, loaded, idle);
+}
+
+int runTortureLatencyBench()
+{
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    int argc = 1;
+    char name[] = "bench_console";
+    char* argv[] = { name, nullptr };
+    QApplication app(argc, argv);
+    auto& ns = portio::DeviceNamespace::global();
+    vboard::installVirtualBoard(ns, vboard::BoardConfig {});
+    CSplitterFrame frame(new CVesperlineDoc);
+    frame.resize(900, 600);
+    frame.show();
+    const std::chrono::milliseconds length(phaseSeconds() * 1000);
+
+    const Latency idle = timerLateness(length);
+    frame.m_pConsoleView->runCommand(cmd::ID_TORTURE_START);
+    if (!torture::TortureRun::instance().running()) {
+        std::printf("event-loop latency: the load run did not start\n");
+        return 1;
+    }
+    const Latency loaded = timerLateness(length);
+    frame.m_pConsoleView->runCommand(cmd::ID_TORTURE_STOP);
+    ns.removeBoard();
+
+    std::printf("event-loop latency (1 ms timer lateness), 96 virtual ports at 115200 against no run:\n");
+    print("median", loaded.median, idle.median);
+    print("99th percentile", loaded.p99, idle.p99);
+    std::fflush(stdout);
+    return 0;
+}
+
+[[maybe_unused]] const int latencyBenchRan = runTortureLatencyBench();
+
+} // namespace
