@@ -35,6 +35,9 @@ constexpr std::string_view kPrefix = "\\\\.\\";
 
 Status checkTarget(const std::string& target)
 {
+    // stat() would stop at a zero byte and judge a different path than the one stored.
+    if (target.find('\0') != std::string::npos)
+        return makeError(ErrorCode::InvalidArgument, "a target with a zero byte is not a port");
     struct stat st { };
     if (::stat(target.c_str(), &st) != 0) return errnoError(errno, target);
     if (!S_ISCHR(st.st_mode)) return makeError(ErrorCode::InvalidArgument, target + " is not a port");
@@ -43,7 +46,7 @@ Status checkTarget(const std::string& target)
 
 Status checkName(std::string_view name)
 {
-    if (name.empty() || name.find_first_of("\\/") != std::string_view::npos)
+    if (name.empty() || name.find_first_of(std::string_view("\\/\0", 3)) != std::string_view::npos)
         return makeError(ErrorCode::InvalidArgument, "\"" + std::string(name) + "\" is not a device name");
     return okStatus();
 }

@@ -115,6 +115,9 @@ TEST_F(NamespaceTest, MapOptionDefinesANameAndRefusesMalformedValues)
     EXPECT_EQ(regular.code, ErrorCode::InvalidArgument);
     EXPECT_NE(regular.text.find("is not a port"), std::string::npos) << regular.text;
     EXPECT_EQ(ns->defineFromMapOption("COM5=/dev/nonexistent-tty").code, ErrorCode::NotFound);
+    // A zero byte must not let a path pass the check up to it and be stored whole.
+    EXPECT_EQ(ns->defineFromMapOption(std::string("COM5=/dev/null\0x", 16)).code, ErrorCode::InvalidArgument);
+    EXPECT_EQ(ns->define(std::string("CO\0M5", 5), a.slavePath()).code, ErrorCode::InvalidArgument);
     EXPECT_EQ(queried("COM5"), "<not found>");
 }
 
