@@ -1,6 +1,7 @@
 #include "vesperlineview.h"
 
 #include "commandtable.h"
+#include "keyboardinput.h"
 #include "consoleframe.h"
 #include "receivethread.h"
 #include "recview.h"
@@ -197,8 +198,10 @@ void CVesperlineView::keyPressEvent(QKeyEvent* event)
     // The pane shows the key first; then the typed bytes go to the port.
     QPlainTextEdit::keyPressEvent(event);
     const auto& onChar = ConsoleCommandTable::instance().charHandler();
-    if (!onChar || event->text().isEmpty()) return;
-    for (char c : event->text().toLatin1())
+    if (!onChar) return;
+    // Only what the key really types goes out: not the clipboard and undo
+    // keys, and not a character that has no Latin-1 byte.
+    for (char c : typedBytes(*event))
         onChar(*this, static_cast<uint8_t>(c));
 }
 
