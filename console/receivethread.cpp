@@ -63,7 +63,11 @@ int ReceiveThreadProc(CVesperlineView* view, CRecView* pane)
 {
     PortContext& ctx = view->m_portCtx;
     portio::Port& port = *ctx.portHandle;
-    if (port.setCommMask(portio::EV_RXCHAR)) return 0;
+    if (auto failure = port.setCommMask(portio::EV_RXCHAR)) {
+        // The port may be gone before the thread has started.
+        if (failure.code == portio::ErrorCode::DeviceGone && ctx.isConnected) reportStop(ctx, pane, failure);
+        return 0;
+    }
     uint8_t buffer[RxChunkSize + 1];
     while (ctx.isConnected) {
         auto events = port.waitCommEvent();
