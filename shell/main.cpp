@@ -1,9 +1,11 @@
 #include "realuiservices.h"
+#include "splashresources.h"
 #include "vesperlineapp.h"
 
 #include "res/texts.h"
 
 #include <QApplication>
+#include <QIcon>
 
 int main(int argc, char** argv)
 {
@@ -11,6 +13,8 @@ int main(int argc, char** argv)
     QApplication::setApplicationName(QString::fromLatin1(txt::AppTitle));
     QApplication::setOrganizationName(QString::fromLatin1(txt::AppTitle));
     QApplication::setApplicationVersion(QStringLiteral("1.5"));
+    initResourceBundle();
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/vesperline.png")));
     RealUiServices ui;
     UiServices::install(&ui);
     int result;

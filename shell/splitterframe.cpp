@@ -1,5 +1,7 @@
 #include "splitterframe.h"
 
+#include <QIcon>
+
 #include "vesperlinedoc.h"
 
 #include "console/recview.h"
@@ -16,6 +18,7 @@ CSplitterFrame::CSplitterFrame(CVesperlineDoc* doc, QWidget* parent)
     setAttribute(Qt::WA_DeleteOnClose);
     OnCreateClient();
     setWindowTitle(m_doc->GetTitle());
+    setWindowIcon(QIcon(QStringLiteral(":/icons/vesperline-document.png")));
     connect(m_doc, &CVesperlineDoc::titleChanged, this, &QWidget::setWindowTitle);
 }
 
