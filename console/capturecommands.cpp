@@ -9,6 +9,7 @@
 #include "res/texts.h"
 #include "res/uiservices.h"
 
+#include <QFile>
 #include <QMetaObject>
 #include <QPointer>
 
@@ -56,7 +57,7 @@ void OnStartCapture(CVesperlineView& view)
     }
     const auto path = UiServices::current().openFileName(&view);
     if (!path) return;
-    if (!ctx.captureFile.open(path->toStdString(), nullptr, failureReporter(view))) {
+    if (!ctx.captureFile.open(QFile::encodeName(*path).toStdString(), nullptr, failureReporter(view))) {
         UiServices::current().messageBox(QString::fromLatin1(txt::FileCouldNotBeOpened));
         return;
     }
