@@ -2,13 +2,13 @@
 
 #include "capturecommands.h"
 #include "commandtable.h"
+#include "connectcommands.h"
 #include "drivercommands.h"
+#include "keyboardinput.h"
 #include "modemcommands.h"
 #include "sendcommands.h"
 #include "sendfilecommand.h"
 #include "torturecommands.h"
-#include "connectcommands.h"
-#include "keyboardinput.h"
 
 // Each group of console commands lives in its own files and offers one
 // registration function; add a call to it here. A command ID without a handler
@@ -16,12 +16,12 @@
 void registerConsoleCommands(ConsoleCommandTable& table)
 {
     (void)table;
+    registerConnectCommands(table);
+    registerKeyboardInput(table);
     registerSendCommands(table);
     registerModemCommands(table);
     registerCaptureCommands(table);
     registerSendFileCommand(table);
     registerDriverCommands(table);
-    registerConnectCommands(table);
-    registerKeyboardInput(table);
     registerTortureCommands(table);
 }

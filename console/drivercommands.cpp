@@ -1,7 +1,5 @@
 #include "drivercommands.h"
 
-// The driver's headers go before Qt's: Qt's `slots` keyword would clash with
-// a field of the same name in them.
 #include "driverext/drivercommands.h"
 #include "driverext/receive2k.h"
 #include "driverext/timedwrite.h"

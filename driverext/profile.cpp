@@ -138,7 +138,7 @@ void applyProfile(const Profile& profile, ExtraRecord record)
         record[field.offset] = field.value;
     for (const WordField& field : profile.words)
         putLe16(record.data() + field.offset, field.value);
-    for (const SequenceSlot& slot : profile.slots)
+    for (const SequenceSlot& slot : profile.sequenceSlots)
         writeSlot(slot, record);
     writeCharTable(profile.charTable, record);
 }

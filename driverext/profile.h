@@ -48,7 +48,7 @@ struct Profile {
     char letter; // the protocol letter that goes with the profile
     std::span<const ByteField> bytes;
     std::span<const WordField> words;
-    std::span<const SequenceSlot> slots;
+    std::span<const SequenceSlot> sequenceSlots;
     std::span<const CharEntry> charTable; // empty: the table stays as returned
 };
 
