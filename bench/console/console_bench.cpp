@@ -3,6 +3,7 @@
 //  1. bytes per second from a pseudo-terminal into the receive pane, against
 //     `cat` reading the same pseudo-terminal;
 //  2. the cost of one append when the pane holds 10 MB, against 100 KB.
+#include "bench/support/rawpty.h"
 #include "console/recview.h"
 #include "console/vesperlineview.h"
 #include "portio/devicenamespace.h"
@@ -34,24 +35,7 @@ double seconds(Clock::duration d)
     return std::chrono::duration<double>(d).count();
 }
 
-struct Pty {
-    int master = -1, slave = -1;
-    std::string path;
-    Pty()
-    {
-        char name[128] = {};
-        if (::openpty(&master, &slave, name, nullptr, nullptr) != 0) std::abort();
-        path = name;
-        termios t {};
-        ::tcgetattr(slave, &t);
-        ::cfmakeraw(&t);
-        ::tcsetattr(slave, TCSANOW, &t);
-    }
-    ~Pty()
-    {
-        ::close(master);
-        ::close(slave);
-    }
+struct Pty : RawPty {
     void writeAll(const std::string& data)
     {
         size_t done = 0;

@@ -2,6 +2,7 @@
 // byte being readable at the far end of a pseudo-terminal. Median and 99th
 // percentile, each as a ratio to a direct one-byte write() on the same
 // pseudo-terminal measured in the same run, the two interleaved.
+#include "bench/support/rawpty.h"
 #include "console/vesperlineview.h"
 #include "portio/devicenamespace.h"
 #include "shell/splitterframe.h"
@@ -26,24 +27,7 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-struct Pty {
-    int master = -1, slave = -1;
-    std::string path;
-    Pty()
-    {
-        char name[128] = {};
-        if (::openpty(&master, &slave, name, nullptr, nullptr) != 0) std::abort();
-        path = name;
-        termios t {};
-        ::tcgetattr(slave, &t);
-        ::cfmakeraw(&t);
-        ::tcsetattr(slave, TCSANOW, &t);
-    }
-    ~Pty()
-    {
-        ::close(slave);
-        ::close(master);
-    }
+struct Pty : RawPty {
     // Waits until one byte can be read at the far end and reads it.
     void awaitByte() const
     {

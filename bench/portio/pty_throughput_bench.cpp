@@ -3,6 +3,7 @@
 // - write_vs_plain: bytes/s of Port::write over bytes/s of ::write;
 // - read_vs_plain: bytes/s of Port::read over bytes/s of ::read.
 // A ratio of 1 means the port layer costs nothing over the bare system calls.
+#include "bench/support/rawpty.h"
 #include "portio/posixport.h"
 
 #include <benchmark/benchmark.h>
@@ -24,26 +25,7 @@ using Clock = std::chrono::steady_clock;
 constexpr size_t Chunk = 4096;
 constexpr size_t Total = size_t(16) << 20;
 
-struct Pty {
-    int master = -1;
-    int slave = -1;
-    std::string path;
-    Pty()
-    {
-        char name[128];
-        if (::openpty(&master, &slave, name, nullptr, nullptr) != 0) throw std::runtime_error("openpty failed");
-        path = name;
-        termios t {};
-        ::tcgetattr(slave, &t);
-        ::cfmakeraw(&t);
-        ::tcsetattr(slave, TCSANOW, &t);
-    }
-    ~Pty()
-    {
-        ::close(master);
-        ::close(slave);
-    }
-};
+using Pty = RawPty;
 
 void drain(int fd, size_t n)
 {
