@@ -1,8 +1,8 @@
 #include "vesperlineview.h"
 
 #include "commandtable.h"
-#include "keyboardinput.h"
 #include "consoleframe.h"
+#include "keyboardinput.h"
 #include "receivethread.h"
 #include "recview.h"
 #include "res/texts.h"

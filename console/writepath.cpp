@@ -14,4 +14,7 @@ int WriteBytes(CVesperlineView& view, const void* buffer, size_t n)
     return result.ok() || result.count > 0 || result.error.code == portio::ErrorCode::TimedOut ? 1 : 0;
 }
 
-void writeAndWait(CVesperlineView& view, const void* buffer, size_t n) { WriteBytes(view, buffer, n); }
+void writeAndWait(CVesperlineView& view, const void* buffer, size_t n)
+{
+    WriteBytes(view, buffer, n);
+}

@@ -20,7 +20,8 @@ void addOptions(QCommandLineParser& parser)
         QStringLiteral("[=VALUE]") });
     parser.addOption({ QStringLiteral("map"), QStringLiteral("Define a device name, e.g. COM3=/dev/ttyUSB0."),
         QStringLiteral("NAME=TARGET") });
-    parser.addOption({ QStringLiteral("diagnostics"), QStringLiteral("Add the Diagnostics menu: the board driver commands by their IDs.") });
+    parser.addOption({ QStringLiteral("diagnostics"),
+        QStringLiteral("Add the Diagnostics menu: the board driver commands by their IDs.") });
     parser.addPositionalArgument(
         QStringLiteral("files"), QStringLiteral("Documents to open."), QStringLiteral("[files...]"));
 }

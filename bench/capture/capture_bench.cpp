@@ -33,7 +33,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-
 // Answers the capture's file dialog with a fixed path.
 class FixedFileUi final : public UiServices {
 public:
@@ -186,4 +185,7 @@ int runCaptureBench()
 
 } // namespace
 
-int main() { return runCaptureBench(); }
+int main()
+{
+    return runCaptureBench();
+}

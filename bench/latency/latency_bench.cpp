@@ -114,4 +114,7 @@ int runTortureLatencyBench()
 
 } // namespace
 
-int main() { return runTortureLatencyBench(); }
+int main()
+{
+    return runTortureLatencyBench();
+}

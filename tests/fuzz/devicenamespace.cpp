@@ -82,7 +82,10 @@ bool hasZero(const std::string& s)
 }
 
 // A target with a zero byte in it is no path: the namespace must refuse it.
-bool judged(const std::string&) { return true; }
+bool judged(const std::string&)
+{
+    return true;
+}
 
 bool isPort(const std::string& target)
 {
