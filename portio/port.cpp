@@ -2,11 +2,10 @@
 
 namespace portio {
 
-Status Port::deviceControl(uint32_t code, const void* in, size_t inLen, void* out, size_t outLen,
-    uint32_t* bytesReturned)
+Status Port::deviceControl(
+    uint32_t code, const void* in, size_t inLen, void* out, size_t outLen, uint32_t* bytesReturned)
 {
-    if (bytesReturned)
-        *bytesReturned = 0;
+    if (bytesReturned) *bytesReturned = 0;
     switch (code) {
     case IOCTL_SERIAL_SET_RTS:
         return escape(EscapeFunction::SETRTS);

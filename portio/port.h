@@ -81,15 +81,15 @@ public:
     // A device-control request. The four published modem-line codes are
     // carried out through escape(); every other code goes to the backend's
     // driver, which answers NotSupported unless it knows the code.
-    Status deviceControl(uint32_t code, const void* in, size_t inLen, void* out, size_t outLen,
-        uint32_t* bytesReturned = nullptr);
+    Status deviceControl(
+        uint32_t code, const void* in, size_t inLen, void* out, size_t outLen, uint32_t* bytesReturned = nullptr);
 
     virtual void close() = 0;
 
 protected:
     Port() = default;
-    virtual Status driverControl(uint32_t code, const void* in, size_t inLen, void* out, size_t outLen,
-        uint32_t* bytesReturned);
+    virtual Status driverControl(
+        uint32_t code, const void* in, size_t inLen, void* out, size_t outLen, uint32_t* bytesReturned);
 };
 
 using PortPtr = std::unique_ptr<Port>;

@@ -34,7 +34,10 @@ struct PortError {
 
 using Status = PortError;
 
-inline Status okStatus() { return {}; }
+inline Status okStatus()
+{
+    return {};
+}
 
 PortError makeError(ErrorCode code, std::string what);
 // Turns errno into the enum in one place; `what` names the operation.
@@ -42,8 +45,7 @@ PortError errnoError(int err, const std::string& what);
 const char* errorCodeName(ErrorCode code);
 
 // Either a value or an error.
-template <class T>
-class Result {
+template <class T> class Result {
 public:
     Result(T value)
         : m_v(std::move(value))

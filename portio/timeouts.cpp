@@ -4,7 +4,10 @@ namespace portio {
 
 namespace {
 
-    Clock::duration ms(uint64_t v) { return std::chrono::milliseconds(v); }
+Clock::duration ms(uint64_t v)
+{
+    return std::chrono::milliseconds(v);
+}
 
 } // namespace
 
@@ -27,31 +30,26 @@ ReadDeadline::ReadDeadline(const CommTimeouts& t, size_t requested, Clock::time_
         const uint64_t total = uint64_t(t.ReadTotalTimeoutMultiplier) * requested + t.ReadTotalTimeoutConstant;
         m_total = start + ms(total);
     }
-    if (t.ReadIntervalTimeout != 0 && !intervalMax)
-        m_interval = ms(t.ReadIntervalTimeout);
+    if (t.ReadIntervalTimeout != 0 && !intervalMax) m_interval = ms(t.ReadIntervalTimeout);
 }
 
-std::optional<Clock::duration> ReadDeadline::remaining(size_t have, Clock::time_point now,
-    Clock::time_point lastByte) const
+std::optional<Clock::duration> ReadDeadline::remaining(
+    size_t have, Clock::time_point now, Clock::time_point lastByte) const
 {
-    if (m_immediate || have >= m_requested || (m_returnWithAny && have > 0))
-        return Clock::duration::zero();
+    if (m_immediate || have >= m_requested || (m_returnWithAny && have > 0)) return Clock::duration::zero();
     std::optional<Clock::duration> left;
-    if (m_total)
-        left = *m_total > now ? *m_total - now : Clock::duration::zero();
+    if (m_total) left = *m_total > now ? *m_total - now : Clock::duration::zero();
     if (m_interval && have > 0) {
         const auto gapEnd = lastByte + *m_interval;
         const auto gapLeft = gapEnd > now ? gapEnd - now : Clock::duration::zero();
-        if (!left || gapLeft < *left)
-            left = gapLeft;
+        if (!left || gapLeft < *left) left = gapLeft;
     }
     return left;
 }
 
 std::optional<Clock::time_point> writeDeadline(const CommTimeouts& t, size_t n, Clock::time_point start)
 {
-    if (t.WriteTotalTimeoutMultiplier == 0 && t.WriteTotalTimeoutConstant == 0)
-        return std::nullopt;
+    if (t.WriteTotalTimeoutMultiplier == 0 && t.WriteTotalTimeoutConstant == 0) return std::nullopt;
     const uint64_t total = uint64_t(t.WriteTotalTimeoutMultiplier) * n + t.WriteTotalTimeoutConstant;
     return start + ms(total);
 }

@@ -30,8 +30,7 @@ public:
     // How long the read may still wait for more, given how many bytes it
     // holds and when the last one came; nullopt means no limit, zero means
     // the read ends now.
-    std::optional<Clock::duration> remaining(size_t have, Clock::time_point now,
-        Clock::time_point lastByte) const;
+    std::optional<Clock::duration> remaining(size_t have, Clock::time_point now, Clock::time_point lastByte) const;
 
 private:
     std::optional<Clock::time_point> m_total;

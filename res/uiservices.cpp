@@ -19,6 +19,12 @@ UiServices* g_current = &g_silent;
 
 } // namespace
 
-UiServices& UiServices::current() { return *g_current; }
+UiServices& UiServices::current()
+{
+    return *g_current;
+}
 
-void UiServices::install(UiServices* services) { g_current = services ? services : &g_silent; }
+void UiServices::install(UiServices* services)
+{
+    g_current = services ? services : &g_silent;
+}
