@@ -10,6 +10,7 @@ class SilentUiServices final : public UiServices {
 public:
     void messageBox(const QString&) override { }
     std::optional<QString> openFileName(QWidget*) override { return std::nullopt; }
+    std::optional<QString> newOrExistingFileName(QWidget*) override { return std::nullopt; }
     std::optional<QString> saveFileName(QWidget*) override { return std::nullopt; }
     int runModal(QDialog&) override { return QDialog::Rejected; }
 };
@@ -19,6 +20,12 @@ UiServices* g_current = &g_silent;
 
 } // namespace
 
-UiServices& UiServices::current() { return *g_current; }
+UiServices& UiServices::current()
+{
+    return *g_current;
+}
 
-void UiServices::install(UiServices* services) { g_current = services ? services : &g_silent; }
+void UiServices::install(UiServices* services)
+{
+    g_current = services ? services : &g_silent;
+}

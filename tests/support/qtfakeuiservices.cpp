@@ -1,35 +1,50 @@
 #include "qtfakeuiservices.h"
 
-FakeUiServices::FakeUiServices() { UiServices::install(this); }
+FakeUiServices::FakeUiServices()
+{
+    UiServices::install(this);
+}
 
-FakeUiServices::~FakeUiServices() { UiServices::install(nullptr); }
+FakeUiServices::~FakeUiServices()
+{
+    UiServices::install(nullptr);
+}
 
 void FakeUiServices::messageBox(const QString& text)
 {
     messages.push_back(text);
-    if (onMessage)
-        onMessage(text);
+    if (onMessage) onMessage(text);
 }
 
-std::optional<QString> FakeUiServices::nextFileName()
+std::optional<QString> FakeUiServices::nextFileName(FileDialog kind)
 {
     ++fileDialogsRun;
-    if (m_fileNames.empty())
-        return std::nullopt;
+    fileDialogsAsked.push_back(kind);
+    if (m_fileNames.empty()) return std::nullopt;
     auto name = m_fileNames.front();
     m_fileNames.pop_front();
     return name;
 }
 
-std::optional<QString> FakeUiServices::openFileName(QWidget*) { return nextFileName(); }
+std::optional<QString> FakeUiServices::openFileName(QWidget*)
+{
+    return nextFileName(FileDialog::ExistingFile);
+}
 
-std::optional<QString> FakeUiServices::saveFileName(QWidget*) { return nextFileName(); }
+std::optional<QString> FakeUiServices::newOrExistingFileName(QWidget*)
+{
+    return nextFileName(FileDialog::NewOrExistingFile);
+}
+
+std::optional<QString> FakeUiServices::saveFileName(QWidget*)
+{
+    return nextFileName(FileDialog::SaveFile);
+}
 
 int FakeUiServices::runModal(QDialog& dialog)
 {
     ++dialogsRun;
-    if (m_dialogs.empty())
-        return QDialog::Rejected;
+    if (m_dialogs.empty()) return QDialog::Rejected;
     auto script = std::move(m_dialogs.front());
     m_dialogs.pop_front();
     return script(dialog);
