@@ -7,6 +7,10 @@
 
 CStatusBar* g_pStatusBar = nullptr;
 
+namespace {
+constexpr int NoticeMs = 5000;
+}
+
 CStatusBar::CStatusBar(QStatusBar* bar)
     : m_bar(bar)
 {
@@ -31,4 +35,9 @@ void CStatusBar::SetPaneText(int pane, const QString& text)
 QString CStatusBar::paneText(int pane) const
 {
     return pane >= 0 && pane < PaneCount ? m_panes[size_t(pane)]->text() : QString();
+}
+
+void CStatusBar::showMessage(const QString& text)
+{
+    m_bar->showMessage(text, NoticeMs);
 }

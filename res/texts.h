@@ -100,4 +100,6 @@ inline constexpr const char* DocumentFilter = "All Files (*)";
 namespace txt {
 inline constexpr const char* CaptureWriteFailed = "Capture stopped: the capture file could not be written (%1).";
 inline constexpr const char* FileTooLargeToSend = "Files of 4 GiB or more cannot be sent.";
+// Typed or committed text with characters that have no Latin-1 byte.
+inline constexpr const char* NotSentOutsideLatin1 = "Characters outside Latin-1 are not sent";
 } // namespace txt
