@@ -56,6 +56,7 @@ CVesperlineView::CVesperlineView(QWidget* parent)
     : QPlainTextEdit(parent)
 {
     setLineWrapMode(QPlainTextEdit::NoWrap);
+    setAccessibleName(QString::fromLatin1(txt::ConsolePaneName));
     // Composed and input-method text is typed too.
     setAttribute(Qt::WA_InputMethodEnabled);
     InitPortContext();
