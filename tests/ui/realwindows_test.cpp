@@ -161,4 +161,28 @@ TEST_F(RealWindows, SendCommandsAsThePeerSeesThem)
     }
 }
 
+// The dialogs behind the menu items that do not touch the port open for real
+// and close with their buttons.
+TEST_F(RealWindows, MenuDialogsOpenAndCloseWithTheirButtons)
+{
+    const auto isA = [](const char* className) { return [className](QWidget* w) { return w->inherits(className); }; };
+    const struct {
+        int id;
+        const char* dialog;
+        const char* button;
+    } cases[] = {
+        { cmd::ID_APP_ABOUT, "CAboutDlg", "OK" },
+        { cmd::ID_TORTURE_PARAMS, "CTortureParamsDlg", "Cancel" },
+        { cmd::ID_CONNECT_PORT, "CPortSettingsDlg", "Cancel" },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.dialog);
+        ModalScript script;
+        script.then(c.dialog, isA(c.dialog), pressButton(c.button));
+        choose(c.id);
+        EXPECT_SCRIPT_DONE(script);
+    }
+    EXPECT_FALSE(view().m_portCtx.isConnected);
+}
+
 } // namespace
