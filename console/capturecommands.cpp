@@ -55,7 +55,7 @@ void OnStartCapture(CVesperlineView& view)
         UiServices::current().messageBox(QString::fromLatin1(txt::CaptureAlreadyActive));
         return;
     }
-    const auto path = UiServices::current().openFileName(&view);
+    const auto path = UiServices::current().newOrExistingFileName(&view);
     if (!path) return;
     if (!ctx.captureFile.open(QFile::encodeName(*path).toStdString(), nullptr, failureReporter(view))) {
         UiServices::current().messageBox(QString::fromLatin1(txt::FileCouldNotBeOpened));

@@ -43,24 +43,33 @@ std::optional<char> keyCodeByte(const QKeyEvent& event)
     }
 }
 
-QByteArray latin1Of(const QString& text)
-{
-    QByteArray bytes;
-    for (char32_t c : text.toUcs4())
-        if (c <= 0xFF) bytes.append(char(c));
-    return bytes;
-}
-
 } // namespace
 
-QByteArray typedBytes(const QKeyEvent& event)
+TypedText latin1Text(const QString& text)
+{
+    TypedText typed;
+    for (char32_t c : text.toUcs4()) {
+        if (c <= 0xFF)
+            typed.bytes.append(char(c));
+        else
+            typed.leftOut = true;
+    }
+    return typed;
+}
+
+TypedText typedText(const QKeyEvent& event)
 {
     if (isAccelerator(event)) return {};
     // Alt combinations belong to the menus; Delete edits the pane only.
     if (event.modifiers() & (Qt::AltModifier | Qt::MetaModifier)) return {};
     if (event.key() == Qt::Key_Delete) return {};
-    if (auto byte = keyCodeByte(event)) return QByteArray(1, *byte);
-    return latin1Of(event.text());
+    if (auto byte = keyCodeByte(event)) return { QByteArray(1, *byte) };
+    return latin1Text(event.text());
+}
+
+QByteArray typedBytes(const QKeyEvent& event)
+{
+    return typedText(event).bytes;
 }
 
 void OnChar(CVesperlineView& view, uint8_t ch)

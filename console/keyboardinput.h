@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QString>
 
 #include <cstdint>
 
@@ -14,6 +15,16 @@ class QKeyEvent;
 // table (clipboard and undo) and Alt combinations type nothing; a character
 // without a Latin-1 byte is left out rather than sent as some other byte.
 QByteArray typedBytes(const QKeyEvent& event);
+
+// What a piece of typed text sends: the Latin-1 byte of each character, and
+// whether some character had none (and was left out).
+struct TypedText {
+    QByteArray bytes;
+    bool leftOut = false;
+};
+TypedText typedText(const QKeyEvent& event);
+// Text that arrives whole: committed by an input method or composed from a dead key.
+TypedText latin1Text(const QString& text);
 
 // Typing in the console pane: while the window is connected, one write of the
 // one byte `ch`; an unconnected window only edits.

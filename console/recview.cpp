@@ -12,6 +12,7 @@ CRecView::CRecView(QWidget* parent)
     , m_decoder(MaxLineLength)
 {
     setLineWrapMode(QPlainTextEdit::NoWrap);
+    setAccessibleName(QString::fromLatin1(txt::ReceivePaneName));
     setMaximumBlockCount(MaxLines);
     // An undo history of received data would grow without bound.
     setUndoRedoEnabled(false);

@@ -17,6 +17,7 @@ SendingDataDlg::SendingDataDlg(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
 {
     setWindowTitle(QString::fromLatin1(txt::SendingData));
+    setAccessibleName(windowTitle());
     setModal(false);
     setFixedSize(WindowSize);
 }

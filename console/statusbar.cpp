@@ -7,6 +7,10 @@
 
 CStatusBar* g_pStatusBar = nullptr;
 
+namespace {
+constexpr int NoticeMs = 5000;
+}
+
 CStatusBar::CStatusBar(QStatusBar* bar)
     : m_bar(bar)
 {
@@ -21,14 +25,28 @@ CStatusBar::CStatusBar(QStatusBar* bar)
         m_panes[size_t(i)]->setFrameShadow(QFrame::Sunken);
         bar->addPermanentWidget(m_panes[size_t(i)]);
     }
+    // A pane keeps its name; what it shows now is its description.
+    const char* names[] = { txt::MessageAreaName, txt::CapsIndicatorName, txt::NumIndicatorName, txt::ScrlIndicatorName,
+        txt::CaptureIndicatorName };
+    for (int i = 0; i < PaneCount; ++i) {
+        m_panes[size_t(i)]->setAccessibleName(QString::fromLatin1(names[i]));
+        m_panes[size_t(i)]->setAccessibleDescription(m_panes[size_t(i)]->text());
+    }
 }
 
 void CStatusBar::SetPaneText(int pane, const QString& text)
 {
-    if (pane >= 0 && pane < PaneCount) m_panes[size_t(pane)]->setText(text);
+    if (pane < 0 || pane >= PaneCount) return;
+    m_panes[size_t(pane)]->setText(text);
+    m_panes[size_t(pane)]->setAccessibleDescription(text);
 }
 
 QString CStatusBar::paneText(int pane) const
 {
     return pane >= 0 && pane < PaneCount ? m_panes[size_t(pane)]->text() : QString();
+}
+
+void CStatusBar::showMessage(const QString& text)
+{
+    m_bar->showMessage(text, NoticeMs);
 }

@@ -19,6 +19,8 @@ public:
 
     void SetPaneText(int pane, const QString& text);
     QString paneText(int pane) const;
+    // A notice in the message area, for a few seconds; then "Ready" again.
+    void showMessage(const QString& text);
     QStatusBar* bar() const { return m_bar; }
 
 private:

@@ -12,6 +12,7 @@
 
 #include "portio/devicenamespace.h"
 
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 
 #include <system_error>
@@ -55,6 +56,9 @@ CVesperlineView::CVesperlineView(QWidget* parent)
     : QPlainTextEdit(parent)
 {
     setLineWrapMode(QPlainTextEdit::NoWrap);
+    setAccessibleName(QString::fromLatin1(txt::ConsolePaneName));
+    // Composed and input-method text is typed too.
+    setAttribute(Qt::WA_InputMethodEnabled);
     InitPortContext();
     g_pLatestView = this;
 }
@@ -196,12 +200,27 @@ void CVesperlineView::setDocumentTitle(const QString& title)
 void CVesperlineView::keyPressEvent(QKeyEvent* event)
 {
     // The pane shows the key first; then the typed bytes go to the port.
+    // Only what the key really types goes out: not the clipboard and undo keys.
     QPlainTextEdit::keyPressEvent(event);
+    sendTyped(typedText(*event));
+}
+
+void CVesperlineView::inputMethodEvent(QInputMethodEvent* event)
+{
+    // Text still being composed (the preedit) is not typed yet; only the commit is.
+    QPlainTextEdit::inputMethodEvent(event);
+    sendTyped(latin1Text(event->commitString()));
+}
+
+void CVesperlineView::sendTyped(const TypedText& typed)
+{
+    // A character without a Latin-1 byte is left out rather than sent as some
+    // other byte; the user is told, once for the keystroke or commit.
+    if (typed.leftOut && m_portCtx.isConnected && g_pStatusBar)
+        g_pStatusBar->showMessage(QString::fromLatin1(txt::NotSentOutsideLatin1));
     const auto& onChar = ConsoleCommandTable::instance().charHandler();
     if (!onChar) return;
-    // Only what the key really types goes out: not the clipboard and undo
-    // keys, and not a character that has no Latin-1 byte.
-    for (char c : typedBytes(*event))
+    for (char c : typed.bytes)
         onChar(*this, static_cast<uint8_t>(c));
 }
 

@@ -11,6 +11,7 @@
 
 class ConsoleFrame;
 class CRecView;
+struct TypedText;
 
 // The console pane of a console window: the user types here, and the view
 // owns the window's port connection (m_portCtx) for its whole life.
@@ -64,6 +65,7 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
 
 private:
     struct BusyScope {
@@ -72,6 +74,7 @@ private:
         CVesperlineView& view;
     };
 
+    void sendTyped(const TypedText& typed);
     bool startReceiveThread();
     void releasePort();
 

@@ -4,6 +4,7 @@
 #include "integerentry.h"
 #include "linechoices.h"
 #include "portdiscovery.h"
+#include "res/accessiblename.h"
 #include "res/texts.h"
 #include "res/uiservices.h"
 
@@ -21,6 +22,7 @@ CPortSettingsDlg::CPortSettingsDlg(PortContext& portCtx, const QString& docTitle
     , m_portCtx(portCtx)
 {
     setWindowTitle(QString::fromLatin1(txt::SelectPortFor) + docTitle);
+    setAccessibleName(windowTitle());
     createControls();
     layOutControls();
     chainTabOrder();
@@ -33,6 +35,8 @@ void CPortSettingsDlg::createControls()
     m_okButton = new QPushButton(tr("OK"), this);
     m_okButton->setDefault(true);
     m_cancelButton = new QPushButton(tr("Cancel"), this);
+    nameAfterLabel(m_okButton, m_okButton->text());
+    nameAfterLabel(m_cancelButton, m_cancelButton->text());
     connect(m_okButton, &QPushButton::clicked, this, &QDialog::accept);
     connect(m_cancelButton, &QPushButton::clicked, this, &QDialog::reject);
 
@@ -67,6 +71,7 @@ QComboBox* CPortSettingsDlg::makeChoiceList(const LineChoices& choices)
 QCheckBox* CPortSettingsDlg::makeFlowCheck(const char* text)
 {
     auto* box = new QCheckBox(QString::fromLatin1(text), this);
+    nameAfterLabel(box, box->text());
     // The text stands left of the box.
     box->setLayoutDirection(Qt::RightToLeft);
     return box;
@@ -75,10 +80,11 @@ QCheckBox* CPortSettingsDlg::makeFlowCheck(const char* text)
 void CPortSettingsDlg::layOutControls()
 {
     auto* grid = new QGridLayout;
-    const auto addRow = [grid](QWidget* label, QWidget* field) {
+    // Each field is named after its label, for screen readers and automation.
+    const auto addRow = [grid](QLabel* label, QWidget* field) {
         const int row = grid->rowCount();
-        grid->addWidget(label, row, 0);
-        grid->addWidget(field, row, 1);
+        grid->addWidget(nameAfterLabel(label, label->text()), row, 0);
+        grid->addWidget(nameAfterLabel(field, label->text()), row, 1);
     };
     addRow(m_portLabel, m_portList);
     addRow(new QLabel(QStringLiteral("Baud Rate:"), this), m_baudEdit);

@@ -100,4 +100,19 @@ inline constexpr const char* DocumentFilter = "All Files (*)";
 namespace txt {
 inline constexpr const char* CaptureWriteFailed = "Capture stopped: the capture file could not be written (%1).";
 inline constexpr const char* FileTooLargeToSend = "Files of 4 GiB or more cannot be sent.";
+// Typed or committed text with characters that have no Latin-1 byte.
+inline constexpr const char* NotSentOutsideLatin1 = "Characters outside Latin-1 are not sent";
+} // namespace txt
+
+// Accessible names (read by screen readers and automation, never shown) of
+// controls whose purpose has no visible label.
+namespace txt {
+inline constexpr const char* ConsolePaneName = "Console";
+inline constexpr const char* ReceivePaneName = "Received data";
+inline constexpr const char* MessageAreaName = "Message area";
+inline constexpr const char* CapsIndicatorName = "Caps Lock indicator";
+inline constexpr const char* NumIndicatorName = "Num Lock indicator";
+inline constexpr const char* ScrlIndicatorName = "Scroll Lock indicator";
+inline constexpr const char* CaptureIndicatorName = "Capture indicator";
+inline constexpr const char* AppIconName = "Vesperline icon";
 } // namespace txt

@@ -10,6 +10,7 @@ class SilentUiServices final : public UiServices {
 public:
     void messageBox(const QString&) override { }
     std::optional<QString> openFileName(QWidget*) override { return std::nullopt; }
+    std::optional<QString> newOrExistingFileName(QWidget*) override { return std::nullopt; }
     std::optional<QString> saveFileName(QWidget*) override { return std::nullopt; }
     int runModal(QDialog&) override { return QDialog::Rejected; }
 };

@@ -17,8 +17,12 @@ public:
 
     // Modal message: OK button, warning icon, the application's title as caption.
     virtual void messageBox(const QString& text) = 0;
-    // Open-file dialog; nothing when it was not closed with OK. The file need not exist.
+    // Open-file dialog for a file that exists; nothing when it was not closed with OK.
     virtual std::optional<QString> openFileName(QWidget* parent) = 0;
+    // Open-file dialog for a file to write into: a new name or an existing file,
+    // with no question about overwriting (the caller empties it); nothing when
+    // it was not closed with OK.
+    virtual std::optional<QString> newOrExistingFileName(QWidget* parent) = 0;
     // Save-file dialog; nothing when cancelled.
     virtual std::optional<QString> saveFileName(QWidget* parent) = 0;
     // Runs a dialog modally and returns its result (QDialog::Accepted or Rejected).

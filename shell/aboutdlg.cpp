@@ -22,6 +22,7 @@ QLabel* iconLabel(QWidget* parent)
     initResourceBundle();
     auto* label = new QLabel(parent);
     label->setObjectName("icon");
+    label->setAccessibleName(QString::fromLatin1(txt::AppIconName));
     label->setPixmap(QIcon(":/icons/vesperline.png").pixmap(IconSize, IconSize));
     label->setAlignment(Qt::AlignTop | Qt::AlignHCenter);
     return label;
@@ -31,6 +32,7 @@ QLabel* textLabel(const QString& text, const char* name, QWidget* parent)
 {
     auto* label = new QLabel(text, parent);
     label->setObjectName(name);
+    label->setAccessibleName(text);
     label->setTextFormat(Qt::PlainText);
     return label;
 }
@@ -38,6 +40,7 @@ QLabel* textLabel(const QString& text, const char* name, QWidget* parent)
 QPushButton* okButton(QDialog* dialog)
 {
     auto* ok = new QPushButton(txt::Ok, dialog);
+    ok->setAccessibleName(ok->text());
     ok->setDefault(true);
     QObject::connect(ok, &QPushButton::clicked, dialog, &QDialog::accept);
     return ok;
@@ -80,6 +83,7 @@ CAboutDlg::CAboutDlg(QWidget* parent, const QString& directory)
     , m_disk(textLabel(aboutDiskLine(directory.isEmpty() ? QDir::currentPath() : directory), "disk", this))
 {
     setWindowTitle(txt::AboutCaption);
+    setAccessibleName(windowTitle());
     auto* top = new QHBoxLayout;
     top->setSpacing(16);
     top->addWidget(iconLabel(this));

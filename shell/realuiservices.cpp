@@ -7,6 +7,21 @@
 #include <QFileDialog>
 #include <QMessageBox>
 
+namespace {
+
+// One modal file dialog; the chosen path, or nothing when it was not closed with OK.
+std::optional<QString> runFileDialog(QWidget* parent, QFileDialog::FileMode mode, QFileDialog::AcceptMode accept)
+{
+    QFileDialog dialog(parent, QString(), QString(), QString::fromLatin1(txt::DocumentFilter));
+    dialog.setFileMode(mode);
+    dialog.setAcceptMode(accept);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    const QString name = dialog.selectedFiles().constFirst();
+    return name.isEmpty() ? std::nullopt : std::optional<QString>(name);
+}
+
+} // namespace
+
 void RealUiServices::messageBox(const QString& text)
 {
     QMessageBox box(
@@ -16,16 +31,19 @@ void RealUiServices::messageBox(const QString& text)
 
 std::optional<QString> RealUiServices::openFileName(QWidget* parent)
 {
-    const QString name
-        = QFileDialog::getOpenFileName(parent, QString(), QString(), QString::fromLatin1(txt::DocumentFilter));
-    return name.isEmpty() ? std::nullopt : std::optional<QString>(name);
+    return runFileDialog(parent, QFileDialog::ExistingFile, QFileDialog::AcceptOpen);
+}
+
+// An open dialog that takes any name: a save dialog would ask before
+// "overwriting" a file that is only going to be emptied and written.
+std::optional<QString> RealUiServices::newOrExistingFileName(QWidget* parent)
+{
+    return runFileDialog(parent, QFileDialog::AnyFile, QFileDialog::AcceptOpen);
 }
 
 std::optional<QString> RealUiServices::saveFileName(QWidget* parent)
 {
-    const QString name
-        = QFileDialog::getSaveFileName(parent, QString(), QString(), QString::fromLatin1(txt::DocumentFilter));
-    return name.isEmpty() ? std::nullopt : std::optional<QString>(name);
+    return runFileDialog(parent, QFileDialog::AnyFile, QFileDialog::AcceptSave);
 }
 
 int RealUiServices::runModal(QDialog& dialog)

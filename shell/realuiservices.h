@@ -7,6 +7,7 @@ class RealUiServices final : public UiServices {
 public:
     void messageBox(const QString& text) override;
     std::optional<QString> openFileName(QWidget* parent) override;
+    std::optional<QString> newOrExistingFileName(QWidget* parent) override;
     std::optional<QString> saveFileName(QWidget* parent) override;
     int runModal(QDialog& dialog) override;
 };

@@ -2,9 +2,11 @@
 
 #include "unsignedentry.h"
 
+#include "res/accessiblename.h"
 #include "res/texts.h"
 #include "res/uiservices.h"
 
+#include <QAbstractButton>
 #include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QGridLayout>
@@ -34,12 +36,15 @@ CTortureParamsDlg::CTortureParamsDlg(QWidget* parent)
     : QDialog(parent)
 {
     setWindowTitle(txt::PortInfo);
+    setAccessibleName(windowTitle());
     auto* grid = new QGridLayout;
     m_firstComPort = addField(grid, 0, txt::FirstComPortLabel, "firstComPort");
     m_portCount = addField(grid, 1, txt::PortCountLabel, "portCount");
     m_baudRate = addField(grid, 2, txt::BaudRateLabel, "baudRate");
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+    for (QAbstractButton* button : buttons->buttons())
+        nameAfterLabel(button, button->text().remove(QLatin1Char('&')));
     connect(buttons, &QDialogButtonBox::accepted, this, &CTortureParamsDlg::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &CTortureParamsDlg::reject);
 
@@ -53,8 +58,9 @@ QLineEdit* CTortureParamsDlg::addField(QGridLayout* grid, int row, const char* l
 {
     auto* edit = new QLineEdit;
     edit->setObjectName(QString::fromLatin1(name));
-    grid->addWidget(new QLabel(QString::fromLatin1(label)), row, 0);
-    grid->addWidget(edit, row, 1);
+    const QString text = QString::fromLatin1(label);
+    grid->addWidget(nameAfterLabel(new QLabel(text), text), row, 0);
+    grid->addWidget(nameAfterLabel(edit, text), row, 1);
     return edit;
 }
 

@@ -41,7 +41,8 @@ public:
     {
     }
     void messageBox(const QString& text) override { std::fprintf(stderr, "message: %s\n", qPrintable(text)); }
-    std::optional<QString> openFileName(QWidget*) override { return m_path; }
+    std::optional<QString> openFileName(QWidget*) override { return std::nullopt; }
+    std::optional<QString> newOrExistingFileName(QWidget*) override { return m_path; }
     std::optional<QString> saveFileName(QWidget*) override { return std::nullopt; }
     int runModal(QDialog&) override { return 0; }
 

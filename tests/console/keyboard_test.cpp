@@ -4,14 +4,19 @@
 #include "uiwait.h"
 
 #include "console/keyboardinput.h"
+#include "console/statusbar.h"
 #include "portio/devicenamespace.h"
 #include "tests/support/ptypair.h"
 #include "tests/support/qtfakeuiservices.h"
 
 #include <QApplication>
 #include <QClipboard>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
+#include <QStatusBar>
 #include <gtest/gtest.h>
+
+#include <vector>
 
 namespace {
 
@@ -123,6 +128,70 @@ TEST_F(KeyboardPty, UnconnectedWindowOnlyEdits)
     EXPECT_EQ(console(), "xy");
     ASSERT_TRUE(win.connect("COM2"));
     expectNothingSent();
+}
+
+// Text that an input method commits, or that a dead key composes, as a
+// sequence of (preedit, commit) events.
+struct ComposedCase {
+    const char* what;
+    std::vector<std::pair<QString, QString>> events;
+    std::string sent;
+    int notices; // "Characters outside Latin-1 are not sent" shown
+};
+
+class InputMethodPty : public KeyboardPty {
+protected:
+    void SetUp() override
+    {
+        KeyboardPty::SetUp();
+        g_pStatusBar = &status;
+        QObject::connect(&bar, &QStatusBar::messageChanged, [this](const QString& m) {
+            if (m == "Characters outside Latin-1 are not sent") ++notices;
+        });
+    }
+    void TearDown() override
+    {
+        g_pStatusBar = nullptr;
+        KeyboardPty::TearDown();
+    }
+    void compose(const QString& preedit, const QString& commit)
+    {
+        QInputMethodEvent event(preedit, {});
+        event.setCommitString(commit);
+        QApplication::sendEvent(&win.view(), &event);
+    }
+
+    QStatusBar bar;
+    CStatusBar status { &bar };
+    int notices = 0;
+};
+
+TEST_F(InputMethodPty, CommittedLatinOneCharactersGoOutAsTypedOthersAreLeftOutWithOneNotice)
+{
+    EXPECT_TRUE(win.view().testAttribute(Qt::WA_InputMethodEnabled));
+    const QString acute(QChar(0xB4)), euro(QChar(0x20AC));
+    const ComposedCase cases[] = {
+        { "dead acute + e", { { acute, {} }, { {}, QString(QChar(0xE9)) } }, "\xE9", 0 },
+        { "input method word", { { "nai", {} }, { {}, QString::fromUtf8("na\xC3\xAFve") } }, "na\xEFve", 0 },
+        { "outside Latin-1", { { {}, "a" + euro + euro + "b" } }, "ab", 1 },
+        { "only outside Latin-1", { { {}, QString::fromUtf8("\xE2\x82\xAC\xF0\x9F\x98\x80") } }, "", 1 },
+        { "preedit never committed", { { "ka", {} }, { {}, {} } }, "", 0 },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        win.view().clear();
+        bar.clearMessage();
+        notices = 0;
+        QString committed;
+        for (const auto& [preedit, commit] : c.events) {
+            compose(preedit, commit);
+            committed += commit;
+        }
+        EXPECT_EQ(pty.readExactly(c.sent.size()), c.sent);
+        expectNothingSent();
+        EXPECT_EQ(notices, c.notices);
+        EXPECT_TRUE(console().startsWith(committed)) << console().toStdString(); // shown in full, sent or not
+    }
 }
 
 TEST(TypedBytes, EditingKeysWithOrWithoutPlatformText)

@@ -34,6 +34,10 @@ public:
         if (name) m_action(*name);
         return name;
     }
+    std::optional<QString> newOrExistingFileName(QWidget* parent) override
+    {
+        return m_fake.newOrExistingFileName(parent);
+    }
     std::optional<QString> saveFileName(QWidget* parent) override { return m_fake.saveFileName(parent); }
     int runModal(QDialog& dialog) override { return m_fake.runModal(dialog); }
 

@@ -16,9 +16,10 @@ void FakeUiServices::messageBox(const QString& text)
     if (onMessage) onMessage(text);
 }
 
-std::optional<QString> FakeUiServices::nextFileName()
+std::optional<QString> FakeUiServices::nextFileName(FileDialog kind)
 {
     ++fileDialogsRun;
+    fileDialogsAsked.push_back(kind);
     if (m_fileNames.empty()) return std::nullopt;
     auto name = m_fileNames.front();
     m_fileNames.pop_front();
@@ -27,12 +28,17 @@ std::optional<QString> FakeUiServices::nextFileName()
 
 std::optional<QString> FakeUiServices::openFileName(QWidget*)
 {
-    return nextFileName();
+    return nextFileName(FileDialog::ExistingFile);
+}
+
+std::optional<QString> FakeUiServices::newOrExistingFileName(QWidget*)
+{
+    return nextFileName(FileDialog::NewOrExistingFile);
 }
 
 std::optional<QString> FakeUiServices::saveFileName(QWidget*)
 {
-    return nextFileName();
+    return nextFileName(FileDialog::SaveFile);
 }
 
 int FakeUiServices::runModal(QDialog& dialog)

@@ -7,18 +7,22 @@
 
 #include <deque>
 #include <functional>
+#include <vector>
 
 // Records every message and answers dialogs from scripts queued by the test.
 // Installs itself for its lifetime.
 class FakeUiServices final : public UiServices {
 public:
     using DialogScript = std::function<int(QDialog&)>;
+    // Which file dialog the code asked for.
+    enum class FileDialog { ExistingFile, NewOrExistingFile, SaveFile };
 
     FakeUiServices();
     ~FakeUiServices() override;
 
     void messageBox(const QString& text) override;
     std::optional<QString> openFileName(QWidget* parent) override;
+    std::optional<QString> newOrExistingFileName(QWidget* parent) override;
     std::optional<QString> saveFileName(QWidget* parent) override;
     int runModal(QDialog& dialog) override;
 
@@ -33,9 +37,10 @@ public:
     QStringList messages;
     int dialogsRun = 0;
     int fileDialogsRun = 0;
+    std::vector<FileDialog> fileDialogsAsked;
 
 private:
-    std::optional<QString> nextFileName();
+    std::optional<QString> nextFileName(FileDialog kind);
 
     std::deque<std::optional<QString>> m_fileNames;
     std::deque<DialogScript> m_dialogs;
