@@ -9,3 +9,10 @@ foreach(size 16 32 48 64 128 256)
           RENAME vesperline-document.png)
 endforeach()
 install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/icons/vesperline.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+
+# AppStream metadata for software centres. Its screenshot is res/screenshots/,
+# made by scripts/screenshot and published under the homepage.
+set(VL_APP_ID org.example.vesperline)
+set(VL_METAINFO ${CMAKE_CURRENT_BINARY_DIR}/${VL_APP_ID}.metainfo.xml)
+configure_file(${CMAKE_CURRENT_SOURCE_DIR}/vesperline.metainfo.xml.in ${VL_METAINFO} @ONLY)
+install(FILES ${VL_METAINFO} DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "res/version.h"
+
 // Every text the user sees, exactly as it is shown (blanks included).
 namespace txt {
 
@@ -66,7 +68,7 @@ inline constexpr const char* ErrorDefiningDosDevice = "Error defining DosDevice"
 
 // About box.
 inline constexpr const char* AboutCaption = "About Vesperline";
-inline constexpr const char* VersionLine = "Vesperline Version 1.5";
+inline constexpr const char* VersionLine = "Vesperline Version " VESPERLINE_VERSION;
 inline constexpr const char* KbFormat = "%lu KB"; // string 102
 inline constexpr const char* KbFreeOnFormat = "%lu KB Free on %s"; // string 103, with a mount point
 inline constexpr const char* Unavailable = "Unavailable"; // string 104

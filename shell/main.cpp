@@ -3,6 +3,7 @@
 #include "vesperlineapp.h"
 
 #include "res/texts.h"
+#include "res/version.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -12,7 +13,7 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromLatin1(txt::AppTitle));
     QApplication::setOrganizationName(QString::fromLatin1(txt::AppTitle));
-    QApplication::setApplicationVersion(QStringLiteral("1.5"));
+    QApplication::setApplicationVersion(QStringLiteral(VESPERLINE_VERSION));
     initResourceBundle();
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/vesperline.png")));
     RealUiServices ui;
