@@ -70,7 +70,6 @@ PortError refused(const char* why)
 // What the option cannot express, refused before anything goes to the server.
 Status checkRemote(const Dcb& d)
 {
-    if (d.fRtsControl == RTS_CONTROL_TOGGLE) return refused("a remote port has no RTS toggle mode");
     const bool xon = d.fOutX || d.fInX;
     if (xon && hardwareFlow(d)) return refused("a remote port takes RTS/CTS or XON/XOFF flow control, not both");
     if (d.fOutX != d.fInX) return refused("a remote port takes XON/XOFF in both directions or in neither");
