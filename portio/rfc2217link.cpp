@@ -124,13 +124,10 @@ void Rfc2217Port::receiveLoop()
                 ErrorCode::DeviceGone, errno, "the connection to " + m_where + " broke: " + std::strerror(errno) });
         telnet::Decoded decoded;
         decoder.feed(buffer, size_t(r), decoded);
-        bool binary;
         {
             std::lock_guard lock(m_mutex);
             deliver(decoded);
-            binary = m_options.theirs(telnet::OPT_BINARY);
         }
-        decoder.setBinary(binary);
         m_cv.notify_all();
         flushOutbox();
     }

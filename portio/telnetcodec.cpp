@@ -53,6 +53,8 @@ void Decoder::feed(const uint8_t* p, size_t n, Decoded& out)
             break;
         case State::Verb:
             out.negotiations.push_back({ m_verb, b });
+            // The peer's BINARY takes effect at once, for the rest of this piece too.
+            if (b == OPT_BINARY && (m_verb == WILL || m_verb == WONT)) m_binary = m_verb == WILL;
             m_state = State::Data;
             break;
         case State::Sub:

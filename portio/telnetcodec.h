@@ -37,7 +37,9 @@ struct Decoded {
 class Decoder {
 public:
     void feed(const uint8_t* p, size_t n, Decoded& out);
-    // Without the peer's BINARY option, a CR is followed by a NUL that is not data.
+    // Without the peer's BINARY option, a CR is followed by a NUL that is not
+    // data. The decoder follows the peer's WILL/WONT BINARY itself (this end
+    // always agrees to it); setBinary() is for a stream that starts in it.
     void setBinary(bool on) { m_binary = on; }
 
 private:

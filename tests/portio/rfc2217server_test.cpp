@@ -204,4 +204,16 @@ TEST(TelnetCodec, DataAndCommandsSurviveAnySplit)
     }
 }
 
+// The peer's WILL BINARY switches off the CR NUL rule from the next byte on,
+// inside the same piece.
+TEST(TelnetCodec, BinaryTakesEffectWhereThePeerAgreesToIt)
+{
+    const std::string wire = std::string("\r\0", 2) + telnet::negotiation(telnet::WILL, telnet::OPT_BINARY)
+        + std::string("\r\0", 2) + telnet::negotiation(telnet::WONT, telnet::OPT_BINARY) + std::string("\r\0", 2);
+    telnet::Decoder decoder;
+    telnet::Decoded d;
+    decoder.feed(reinterpret_cast<const uint8_t*>(wire.data()), wire.size(), d);
+    EXPECT_EQ(d.data, std::string("\r\r\0\r", 4));
+}
+
 } // namespace
