@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <functional>
 #include <netinet/in.h>
 #include <poll.h>
@@ -23,11 +24,14 @@ namespace {
 class ScriptedServer {
 public:
     using Answer = std::function<std::string(uint8_t code, const std::string& value)>;
-    enum class Start { OfferComPort, RefuseComPort, HangUp };
+    // Stall: offers the option and answers, but stops reading once data comes.
+    enum class Start { OfferComPort, RefuseComPort, HangUp, Stall };
 
-    ScriptedServer(Start start, Answer answer)
+    // `notices` go out once, ahead of the first answers.
+    ScriptedServer(Start start, Answer answer, std::string notices = {})
         : m_start(start)
         , m_answer(std::move(answer))
+        , m_notices(std::move(notices))
     {
         m_listen = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
         sockaddr_in a {};
@@ -62,10 +66,11 @@ private:
         std::string out;
         for (auto n : d.negotiations) {
             const bool comPort = n.option == rfc2217::COM_PORT_OPTION;
-            const bool yes = !comPort || m_start == Start::OfferComPort;
+            const bool yes = !comPort || m_start != Start::RefuseComPort;
             if (n.verb == telnet::WILL) out += telnet::negotiation(yes ? telnet::DO : telnet::DONT, n.option);
             if (n.verb == telnet::DO) out += telnet::negotiation(telnet::WILL, n.option);
         }
+        if (!d.subnegotiations.empty()) out += std::exchange(m_notices, {});
         for (const auto& sub : d.subnegotiations) {
             const std::string a = m_answer(uint8_t(sub[1]), sub.substr(2));
             if (!a.empty())
@@ -88,12 +93,16 @@ private:
             decoder.feed(buf, size_t(r), d);
             const std::string out = reply(d);
             (void)::send(c, out.data(), out.size(), MSG_NOSIGNAL);
+            if (m_start == Start::Stall && !d.data.empty())
+                while (!m_stop)
+                    std::this_thread::sleep_for(std::chrono::milliseconds(5));
         }
         ::close(c);
     }
 
     Start m_start;
     Answer m_answer;
+    std::string m_notices;
     int m_listen = -1;
     uint16_t m_port = 0;
     std::atomic<bool> m_stop { false };
@@ -152,6 +161,57 @@ TEST(Rfc2217Server, RefusalsAndHangUpsGiveTheErrorWithAClearText)
         EXPECT_NE(s.text.find(c.text), std::string::npos) << s.text;
         EXPECT_NE(s.text.find("127.0.0.1:"), std::string::npos) << s.text;
     }
+}
+
+// The port's time-out rules hold over the network as they do on a local port.
+TEST(Rfc2217Server, ReadAndWriteTimeOutsFollowThePortsRules)
+{
+    using namespace std::chrono;
+    ScriptedServer server(ScriptedServer::Start::Stall, echo);
+    auto port = openAt(server.target());
+    ASSERT_TRUE(port) << port.error().text;
+    struct Case {
+        CommTimeouts t;
+        milliseconds atLeast, below;
+    };
+    const Case cases[] = {
+        { { MAXDWORD, 0, 0, 0, 0 }, 0ms, 2000ms }, // returns at once with what waits
+        { { 0, 0, 300, 0, 0 }, 300ms, 2000ms }, // total constant
+        { { 0, 10, 100, 0, 0 }, 100ms + 16 * 10ms, 2000ms }, // multiplier x bytes + constant
+    };
+    char buffer[16];
+    for (const Case& c : cases) {
+        ASSERT_FALSE((*port)->setTimeouts(c.t));
+        const auto start = steady_clock::now();
+        const IoResult r = (*port)->read(buffer, sizeof buffer);
+        const auto took = steady_clock::now() - start;
+        EXPECT_TRUE(r.ok()) << r.error.text;
+        EXPECT_EQ(r.count, 0u);
+        EXPECT_GE(took, c.atLeast);
+        EXPECT_LT(took, c.below);
+    }
+    // The server stops reading: the write ends at its limit with what went out.
+    ASSERT_FALSE((*port)->setTimeouts({ 0, 0, 0, 0, 300 }));
+    const std::string big(32 << 20, '\xff');
+    const IoResult w = (*port)->write(big.data(), big.size());
+    EXPECT_EQ(w.error.code, ErrorCode::TimedOut) << w.error.text;
+    EXPECT_LT(w.count, big.size());
+    EXPECT_NE(w.error.text.find("after " + std::to_string(w.count) + " of"), std::string::npos) << w.error.text;
+}
+
+TEST(Rfc2217Server, ModemAndLineStateNoticesBecomeModemLinesAndLineErrors)
+{
+    const auto notice = [](uint8_t code, uint8_t v) {
+        return telnet::subnegotiation(rfc2217::COM_PORT_OPTION, { char(code + 100), char(v) });
+    };
+    // DCD, DSR and CTS with delta bits; break, framing and overrun with data-ready.
+    ScriptedServer server(ScriptedServer::Start::OfferComPort, echo,
+        notice(rfc2217::NOTIFY_MODEMSTATE, 0xB3) + notice(rfc2217::NOTIFY_LINESTATE, 0x1B));
+    auto port = openAt(server.target());
+    ASSERT_TRUE(port) << port.error().text;
+    EXPECT_EQ(*(*port)->modemStatus(), MS_RLSD_ON | MS_DSR_ON | MS_CTS_ON);
+    EXPECT_EQ((*port)->clearCommError()->errors, CE_BREAK | CE_FRAME | CE_OVERRUN);
+    EXPECT_EQ((*port)->clearCommError()->errors, 0u); // cleared by the call before
 }
 
 TEST(Rfc2217Server, TargetsAreCheckedWhenDefinedAndConnectedOnlyWhenOpened)
