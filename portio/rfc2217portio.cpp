@@ -42,10 +42,10 @@ IoResult Rfc2217Port::read(void* buffer, size_t n)
         }
         if (m_closing) return { have, closedError() };
         if (m_rxAbortGen != abortGen) return { have, makeError(ErrorCode::Aborted, "the read was aborted") };
+        // What came before the connection ended is read first.
+        if (m_gone && have < n) return { have, *m_gone };
         const auto left = deadline.remaining(have, Clock::now(), lastByte);
         if (left && *left <= Clock::duration::zero()) return { have, okStatus() };
-        // What came before the connection ended is read first.
-        if (m_gone) return { have, *m_gone };
         if (left)
             m_cv.wait_for(lock, *left);
         else
