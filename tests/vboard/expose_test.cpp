@@ -138,6 +138,35 @@ TEST_F(ExposeTest, AnotherProgramExchangesDataWithTheBoardPortThroughTheLink)
     }
 }
 
+// What a person types into tio on the exposed end reaches the board port.
+TEST_F(ExposeTest, TioTypesIntoTheBoardPort)
+{
+    if (::access("/usr/bin/tio", X_OK) != 0) GTEST_SKIP() << "tio is not installed";
+    auto b = board("ports=1,expose=COM3");
+    auto port = openAt(*b, 0, 115200);
+    int keys[2];
+    ASSERT_EQ(::pipe(keys), 0);
+    const pid_t tio = ::fork();
+    if (tio == 0) {
+        ::dup2(keys[0], 0);
+        const int null = ::open("/dev/null", O_WRONLY);
+        ::dup2(null, 1);
+        ::dup2(null, 2);
+        ::execl("/usr/bin/tio", "tio", "-b", "115200", "--mute", link(3).c_str(), nullptr);
+        ::_exit(127);
+    }
+    ::close(keys[0]);
+    const std::string typed = "typed in tio\r";
+    ASSERT_EQ(::write(keys[1], typed.data(), typed.size()), ssize_t(typed.size()));
+    std::string got(typed.size(), '\0');
+    const IoResult r = port->read(got.data(), got.size());
+    ::kill(tio, SIGTERM);
+    ::waitpid(tio, nullptr, 0);
+    ::close(keys[1]);
+    ASSERT_EQ(r.count, typed.size()) << r.error.text;
+    EXPECT_EQ(got, typed);
+}
+
 TEST_F(ExposeTest, WhatArrivesKeepsThePortsPaceAndDataBits)
 {
     auto b = board("ports=1,expose=COM3");
