@@ -41,11 +41,31 @@ bool retryable(int err)
 
 Result<PortPtr> Rfc2217Port::open(const Rfc2217Target& target, Access access, OpenPurpose purpose)
 {
-    auto fd = connectTcp(target.host, target.port, Clock::now() + kConnectLimit);
-    if (!fd) return fd.error();
-    auto port = std::make_unique<Rfc2217Port>(*fd, target.text(), access);
-    if (auto e = port->start(purpose)) return e;
-    return PortPtr(std::move(port));
+    const auto deadline = Clock::now() + kConnectLimit;
+    for (int attempt = 1;; ++attempt) {
+        auto fd = connectTcp(target.host, target.port, deadline);
+        if (!fd) return fd.error();
+        auto port = std::make_unique<Rfc2217Port>(*fd, target.text(), access);
+        const Status e = port->start(purpose, deadline);
+        if (!e) return PortPtr(std::move(port));
+        // A server still closing the last connection turns the next one away
+        // for a moment; one that is held by another client keeps saying so.
+        const auto retryAt = Clock::now() + attempt * std::chrono::milliseconds(100);
+        if (e.code != ErrorCode::DeviceGone || retryAt >= deadline) return port->withServerWords(e);
+        std::this_thread::sleep_until(retryAt);
+    }
+}
+
+// What a server says before it hangs up on a new connection ("Port already
+// in use") is the best explanation there is.
+PortError Rfc2217Port::withServerWords(PortError e) const
+{
+    std::lock_guard lock(m_mutex);
+    std::string words;
+    for (uint8_t b : m_in)
+        if (words.size() < 200 && b >= 0x20 && b < 0x7F) words.push_back(char(b));
+    if (!words.empty()) e.text += " (it said \"" + words + "\")";
+    return e;
 }
 
 Rfc2217Port::Rfc2217Port(int socket, std::string where, Access access)
@@ -62,11 +82,11 @@ Rfc2217Port::~Rfc2217Port()
     close();
 }
 
-Status Rfc2217Port::start(OpenPurpose purpose)
+Status Rfc2217Port::start(OpenPurpose purpose, Clock::time_point deadline)
 {
     if (m_wake < 0) return errnoError(errno, "making the wake-up descriptor (eventfd)");
     m_receiver = std::thread([this] { receiveLoop(); });
-    if (auto e = negotiate(Clock::now() + kConnectLimit)) return e;
+    if (auto e = negotiate(deadline)) return e;
     if (purpose == OpenPurpose::Probe) return okStatus();
     if (auto e = sendCommand(rfc2217::SET_LINESTATE_MASK, std::string(1, char(rfc2217::LINE_ERRORS)))) return e;
     if (auto e = sendCommand(rfc2217::SET_MODEMSTATE_MASK, std::string(1, char(0xFF)))) return e;

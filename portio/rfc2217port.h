@@ -53,7 +53,8 @@ private:
     };
 
     // rfc2217link.cpp: the connection.
-    Status start(OpenPurpose purpose);
+    Status start(OpenPurpose purpose, Clock::time_point deadline);
+    PortError withServerWords(PortError e) const;
     Status negotiate(Clock::time_point deadline);
     void receiveLoop();
     bool awaitRoom();

@@ -138,6 +138,25 @@ TEST_F(Rfc2217Test, ModemLinesThatAPtyCannotCarryAreReportedAsNotSupported)
     EXPECT_EQ(*port->modemStatus(), 0u);
 }
 
+// ser2net serves one client at a time: a second one is told why, and once
+// the first has closed, the next open gets through although the server needs
+// a moment to let the old connection go.
+TEST_F(Rfc2217Test, ASecondClientHearsWhyAndTheNextOneGetsThrough)
+{
+    auto second = ns.open("COM20", Access::ReadWrite);
+    ASSERT_FALSE(second);
+    EXPECT_EQ(second.error().code, ErrorCode::DeviceGone);
+    EXPECT_NE(second.error().text.find("it said \"Port already in use\""), std::string::npos) << second.error().text;
+    port->close();
+    auto next = ns.open("COM20", Access::ReadWrite);
+    ASSERT_TRUE(next) << next.error().text;
+    ASSERT_FALSE((*next)->setTimeouts(readAllWithin(5000)));
+    ASSERT_TRUE(pty.writeAll("\xff\xfe"));
+    char got[2] = {};
+    EXPECT_EQ((*next)->read(got, 2).count, 2u);
+    EXPECT_EQ(std::string(got, 2), "\xff\xfe");
+}
+
 TEST_F(Rfc2217Test, ServerKilledMidTransferEndsPendingCallsWithTheError)
 {
     ASSERT_FALSE(port->setTimeouts(CommTimeouts {})); // reads wait for every byte asked for

@@ -81,13 +81,20 @@ private:
 
     void serve()
     {
-        if (!readable(m_listen)) return;
-        const int c = ::accept(m_listen, nullptr, nullptr);
+        while (readable(m_listen))
+            if (const int c = ::accept(m_listen, nullptr, nullptr); c >= 0) session(c);
+    }
+
+    void session(int c)
+    {
         telnet::Decoder decoder;
         uint8_t buf[4096];
         ssize_t r;
         // A hang-up reads the client's first request, so the close is an orderly one.
-        if (m_start == Start::HangUp && readable(c)) (void)::recv(c, buf, sizeof buf, 0);
+        if (m_start == Start::HangUp && readable(c)) {
+            (void)::recv(c, buf, sizeof buf, 0);
+            (void)::send(c, "Port already in use\r\n", 21, MSG_NOSIGNAL);
+        }
         while (m_start != Start::HangUp && readable(c) && (r = ::recv(c, buf, sizeof buf, 0)) > 0) {
             telnet::Decoded d;
             decoder.feed(buf, size_t(r), d);
@@ -135,7 +142,8 @@ TEST(Rfc2217Server, RefusalsAndHangUpsGiveTheErrorWithAClearText)
     const Case cases[] = {
         { "no COM-PORT option", ScriptedServer::Start::RefuseComPort, echo, false, ErrorCode::NotSupported,
             "does not offer a serial port" },
-        { "hang-up", ScriptedServer::Start::HangUp, echo, false, ErrorCode::DeviceGone, "connection" },
+        { "hang-up", ScriptedServer::Start::HangUp, echo, false, ErrorCode::DeviceGone,
+            "(it said \"Port already in use\")" },
         { "other baud rate", ScriptedServer::Start::OfferComPort,
             [&](uint8_t code, const std::string& v) { return code == rfc2217::SET_BAUDRATE ? nineSixHundred : v; },
             true, ErrorCode::InvalidArgument, "refused the baud rate 115200 (it answered 9600)" },
