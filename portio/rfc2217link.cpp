@@ -42,30 +42,35 @@ bool retryable(int err)
 Result<PortPtr> Rfc2217Port::open(const Rfc2217Target& target, Access access, OpenPurpose purpose)
 {
     const auto deadline = Clock::now() + kConnectLimit;
+    std::string words;
     for (int attempt = 1;; ++attempt) {
         auto fd = connectTcp(target.host, target.port, deadline);
         if (!fd) return fd.error();
         auto port = std::make_unique<Rfc2217Port>(*fd, target.text(), access);
-        const Status e = port->start(purpose, deadline);
+        PortError e = port->start(purpose, deadline);
         if (!e) return PortPtr(std::move(port));
+        if (auto said = port->serverWords(); !said.empty()) words = said;
         // A server still closing the last connection turns the next one away
         // for a moment; one that is held by another client keeps saying so.
         const auto retryAt = Clock::now() + attempt * std::chrono::milliseconds(100);
-        if (e.code != ErrorCode::DeviceGone || retryAt >= deadline) return port->withServerWords(e);
+        if (e.code != ErrorCode::DeviceGone || retryAt >= deadline) {
+            if (!words.empty()) e.text += " (it said \"" + words + "\")";
+            return e;
+        }
         std::this_thread::sleep_until(retryAt);
     }
 }
 
 // What a server says before it hangs up on a new connection ("Port already
-// in use") is the best explanation there is.
-PortError Rfc2217Port::withServerWords(PortError e) const
+// in use") is the best explanation there is. A reset may swallow it, so the
+// words of any attempt count.
+std::string Rfc2217Port::serverWords() const
 {
     std::lock_guard lock(m_mutex);
     std::string words;
     for (uint8_t b : m_in)
         if (words.size() < 200 && b >= 0x20 && b < 0x7F) words.push_back(char(b));
-    if (!words.empty()) e.text += " (it said \"" + words + "\")";
-    return e;
+    return words;
 }
 
 Rfc2217Port::Rfc2217Port(int socket, std::string where, Access access)

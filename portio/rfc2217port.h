@@ -54,7 +54,7 @@ private:
 
     // rfc2217link.cpp: the connection.
     Status start(OpenPurpose purpose, Clock::time_point deadline);
-    PortError withServerWords(PortError e) const;
+    std::string serverWords() const;
     Status negotiate(Clock::time_point deadline);
     void receiveLoop();
     bool awaitRoom();
