@@ -25,6 +25,8 @@ enum class EscapeFunction : uint32_t {
     CLRRTS = 4,
     SETDTR = 5,
     CLRDTR = 6,
+    SETBREAK = 8,
+    CLRBREAK = 9,
 };
 
 // Line-error flags reported by clearCommError().

@@ -1,6 +1,7 @@
 #include "devicenamespace.h"
 #include "comnaming.h"
 #include "posixport.h"
+#include "rfc2217provider.h"
 
 #include <cerrno>
 #include <sys/stat.h>
@@ -13,11 +14,13 @@ struct DeviceNamespace::Impl {
     std::map<std::string, std::string> defined;
     std::shared_ptr<PortProvider> board;
     std::map<std::string, std::string> boardNames;
+    const std::shared_ptr<PortProvider> remote = std::make_shared<Rfc2217Provider>();
 
-    std::shared_ptr<PortProvider> boardFor(const std::string& target) const
+    std::shared_ptr<PortProvider> providerFor(const std::string& target) const
     {
         std::lock_guard lock(mutex);
-        return board && board->owns(target) ? board : nullptr;
+        if (board && board->owns(target)) return board;
+        return remote->owns(target) ? remote : nullptr;
     }
 
     std::optional<std::string> inTables(const std::string& name) const
@@ -83,8 +86,8 @@ Status DeviceNamespace::define(std::string_view name, std::string_view target)
     name = stripPrefix(name);
     if (auto e = checkName(name)) return e;
     const std::string t(target);
-    if (!m_impl->boardFor(t))
-        if (auto e = checkTarget(t)) return e;
+    const auto provider = m_impl->providerFor(t);
+    if (auto e = provider ? provider->checkTarget(t) : checkTarget(t)) return e;
     std::lock_guard lock(m_impl->mutex);
     m_impl->defined[naming::lower(name)] = t;
     return okStatus();
@@ -141,7 +144,7 @@ Result<std::string> DeviceNamespace::resolve(std::string_view path) const
 
 Result<PortPtr> DeviceNamespace::openTarget(const std::string& target, Access access, OpenPurpose purpose)
 {
-    if (auto board = m_impl->boardFor(target)) return board->open(target, access, purpose);
+    if (auto provider = m_impl->providerFor(target)) return provider->open(target, access, purpose);
     return openPosixPort(target, access, purpose);
 }
 

@@ -22,7 +22,8 @@ namespace portio {
 //   4. the usual Linux convention: /dev/ttyS*, then /dev/ttyUSB*, then
 //      /dev/ttyACM*, numbered COM1, COM2, ... in that order, each series
 //      ending at its first missing node.
-// A target is a character device path, or a target of a registered provider.
+// A target is a character device path, a remote port "rfc2217://HOST:PORT"
+// (connected to only when opened), or a target of the installed board.
 class DeviceNamespace {
 public:
     struct Config {

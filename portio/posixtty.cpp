@@ -44,6 +44,10 @@ std::optional<LineChange> lineChange(EscapeFunction f)
         return LineChange { TIOCMBIS, TIOCM_DTR, "raising DTR" };
     case EscapeFunction::CLRDTR:
         return LineChange { TIOCMBIC, TIOCM_DTR, "dropping DTR" };
+    case EscapeFunction::SETBREAK:
+        return LineChange { TIOCSBRK, 0, "starting a break" };
+    case EscapeFunction::CLRBREAK:
+        return LineChange { TIOCCBRK, 0, "ending a break" };
     }
     return std::nullopt;
 }

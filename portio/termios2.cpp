@@ -1,4 +1,5 @@
 #include "termios2.h"
+#include "linesettings.h"
 
 #include <asm/termbits.h>
 #include <cerrno>
@@ -74,26 +75,6 @@ uint8_t stopBitsOf(tcflag_t cflag)
     if (!(cflag & CSTOPB)) return ONESTOPBIT;
     // The UART sends one and a half stop bits for five data bits.
     return (cflag & CSIZE) == CS5 ? ONE5STOPBITS : TWOSTOPBITS;
-}
-
-PortError refused(const char* why)
-{
-    return makeError(ErrorCode::InvalidArgument, why);
-}
-
-Status checkDcb(const Dcb& d)
-{
-    if (d.BaudRate == 0) return refused("a baud rate of 0 is not a line setting");
-    if (d.ByteSize < 5 || d.ByteSize > 8) return refused("data bits must be 5 to 8");
-    if (d.Parity > SPACEPARITY) return refused("unknown parity code");
-    if (d.StopBits > TWOSTOPBITS) return refused("unknown stop-bits code");
-    if ((d.StopBits == ONE5STOPBITS) != (d.StopBits != ONESTOPBIT && d.ByteSize == 5))
-        return refused("one and a half stop bits go with 5 data bits only, two stop bits with 6 to 8");
-    if (d.fOutxDsrFlow || d.fDtrControl == DTR_CONTROL_HANDSHAKE)
-        return refused("Linux serial drivers have no DTR/DSR handshake");
-    if (d.fDtrControl > DTR_CONTROL_HANDSHAKE || d.fRtsControl > RTS_CONTROL_HANDSHAKE)
-        return refused("unknown or unsupported DTR or RTS control mode");
-    return okStatus();
 }
 
 void encode(const Dcb& d, termios2& t)
@@ -175,7 +156,7 @@ Result<Dcb> readDcb(int fd, const Dcb& kept)
 
 Status writeDcb(int fd, const Dcb& dcb)
 {
-    if (auto e = checkDcb(dcb)) return e;
+    if (auto e = checkLineSettings(dcb)) return e;
     termios2 old {};
     if (auto e = getAttrs(fd, old)) return e;
     termios2 t = old;

@@ -13,7 +13,9 @@ void installBoard(const std::string& value, QStringList& problems)
         problems << QStringLiteral("--virtual-board: %1").arg(QString::fromStdString(config.error().text));
         return;
     }
-    vboard::installVirtualBoard(portio::DeviceNamespace::global(), *config);
+    const auto board = vboard::installVirtualBoard(portio::DeviceNamespace::global(), *config);
+    if (const auto& e = board->exposeStatus())
+        problems << QStringLiteral("--virtual-board: expose: %1").arg(QString::fromStdString(e.text));
 }
 
 } // namespace

@@ -44,6 +44,25 @@ portio::PortError numberItem(std::string_view key, std::string_view text, uint64
     return {};
 }
 
+std::optional<int> comNumber(std::string_view text)
+{
+    if (text.size() < 4 || (text.substr(0, 3) != "COM" && text.substr(0, 3) != "com")) return std::nullopt;
+    const auto v = number(text.substr(3));
+    return v && *v >= 1 && *v <= 9999 ? std::optional<int>(int(*v)) : std::nullopt;
+}
+
+portio::PortError exposeItem(BoardConfig& c, std::string_view val)
+{
+    const auto dash = val.find('-');
+    const auto first = comNumber(val.substr(0, dash));
+    const auto last = dash == std::string_view::npos ? first : comNumber(val.substr(dash + 1));
+    if (!first || !last || *last < *first)
+        return bad("expose takes COMn or COMn-COMm, not \"" + std::string(val) + "\"");
+    c.exposeFirst = *first;
+    c.exposeLast = *last;
+    return {};
+}
+
 portio::PortError applyItem(BoardConfig& c, std::string_view key, std::string_view val)
 {
     uint64_t v = 0;
@@ -60,8 +79,10 @@ portio::PortError applyItem(BoardConfig& c, std::string_view key, std::string_vi
         if (!(e = numberItem(key, val, 50, 0x7FFFFFFF, v))) c.maxBaud = uint32_t(v);
     } else if (key == "queue") {
         if (!(e = numberItem(key, val, 16, 1 << 24, v))) c.queueSize = uint32_t(v);
+    } else if (key == "expose") {
+        e = exposeItem(c, val);
     } else {
-        return bad("unknown item \"" + std::string(key) + "\" (wiring, ports, first, maxbaud, queue)");
+        return bad("unknown item \"" + std::string(key) + "\" (wiring, ports, first, maxbaud, queue, expose)");
     }
     return e;
 }
@@ -103,6 +124,9 @@ portio::Result<BoardConfig> parseBoardOption(std::string_view value)
         if (value.empty()) return bad("empty item");
     }
     if (config.firstCom + config.ports - 1 > 9999) return bad("the last port number would exceed COM9999");
+    if (config.exposeFirst
+        && (config.exposeFirst < config.firstCom || config.exposeLast >= config.firstCom + config.ports))
+        return bad("expose names ports the board does not have");
     return config;
 }
 

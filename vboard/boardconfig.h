@@ -25,13 +25,17 @@ struct BoardConfig {
     // The engine moves characters at most this often; characters that fall
     // due in between go in one batch, so pacing stays exact on average.
     std::chrono::microseconds tick { 2000 };
+    // COM numbers whose far ends are pseudo-terminals (expose=COM3-COM10);
+    // 0 and 0 expose none.
+    int exposeFirst = 0;
+    int exposeLast = 0;
 };
 
 const char* wiringName(Wiring wiring);
 
 // Reads the value of --virtual-board: empty for the defaults, a bare wiring
 // name ("pairs"), or comma-separated key=value items with the keys wiring,
-// ports, first, maxbaud and queue.
+// ports, first, maxbaud, queue and expose (COMn or COMn-COMm).
 portio::Result<BoardConfig> parseBoardOption(std::string_view value);
 
 } // namespace vboard

@@ -21,12 +21,13 @@ BoardCore::BoardCore(const BoardConfig& config)
 
 BoardPort* BoardCore::farEnd(BoardPort& p)
 {
+    if (p.toPty) return nullptr;
     switch (m_config.wiring) {
     case Wiring::Loopback:
         return &p;
     case Wiring::Pairs: {
         const int other = p.index ^ 1;
-        return other < portCount() ? m_ports[size_t(other)].get() : nullptr;
+        return other < portCount() && !m_ports[size_t(other)]->toPty ? m_ports[size_t(other)].get() : nullptr;
     }
     default:
         return nullptr;
@@ -74,7 +75,8 @@ uint32_t BoardCore::modemStatus(BoardPort& p)
 
 bool BoardCore::txHeld(BoardPort& p)
 {
-    return (p.dcb.fOutxCtsFlow && !cts(p)) || (p.dcb.fOutxDsrFlow && !dsr(p)) || (p.dcb.fOutX && p.xoffReceived);
+    return (p.dcb.fOutxCtsFlow && !cts(p)) || (p.dcb.fOutxDsrFlow && !dsr(p)) || (p.dcb.fOutX && p.xoffReceived)
+        || p.ptyFull;
 }
 
 size_t BoardCore::lowWater(const BoardPort& p) const
@@ -212,7 +214,10 @@ bool BoardCore::pumpPort(BoardPort& p, Clock::time_point now)
         }
         p.txFreeAt += ct;
         moved = true;
-        if (BoardPort* f = farEnd(p)) receive(*f, byte & dataMask, &p);
+        if (p.toPty)
+            p.toPty(byte & dataMask);
+        else if (BoardPort* f = farEnd(p))
+            receive(*f, byte & dataMask, &p);
     }
     // One wake-up per batch, not per character.
     if (moved) {

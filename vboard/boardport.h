@@ -7,6 +7,7 @@
 
 #include <condition_variable>
 #include <deque>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -44,6 +45,12 @@ struct BoardPort {
     portio::Clock::time_point txFreeAt {};
     uint64_t txSent = 0;
     std::optional<portio::Clock::time_point> writeDeadline;
+
+    // An exposed port's line ends in a pseudo-terminal: what it sends goes
+    // here instead of to a far end on the board, and while that end cannot
+    // take more the transmitter waits.
+    std::function<void(uint8_t)> toPty;
+    bool ptyFull = false;
 
     StandInDriver driver;
     std::vector<DriverRequest> requests;

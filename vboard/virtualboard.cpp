@@ -2,6 +2,7 @@
 
 #include "boardcore.h"
 #include "lineengine.h"
+#include "ptybridge.h"
 #include "virtualport.h"
 
 #include <charconv>
@@ -20,6 +21,11 @@ VirtualBoard::VirtualBoard(const BoardConfig& config)
     , m_core(std::make_shared<BoardCore>(config))
     , m_engine(std::make_unique<LineEngine>(m_core))
 {
+    if (!config.exposeFirst) return;
+    std::vector<int> indices;
+    for (int com = config.exposeFirst; com <= config.exposeLast; ++com)
+        indices.push_back(com - config.firstCom);
+    m_bridge = std::make_unique<PtyBridge>(m_core, indices, std::make_unique<ExposedLinks>());
 }
 
 VirtualBoard::~VirtualBoard()
@@ -27,6 +33,7 @@ VirtualBoard::~VirtualBoard()
     // Handles may outlive the board: they end with DeviceGone, not a hang.
     for (int i = 0; i < portCount(); ++i)
         unplug(i);
+    m_bridge.reset();
     m_engine.reset();
 }
 
@@ -105,6 +112,16 @@ void VirtualBoard::setDebugSink(std::function<void(std::string)> sink)
 {
     std::lock_guard lock(m_core->mutex());
     m_core->debugSink = std::move(sink);
+}
+
+std::string VirtualBoard::exposedPath(int index) const
+{
+    return m_bridge ? m_bridge->ptyPath(index) : std::string();
+}
+
+portio::Status VirtualBoard::exposeStatus() const
+{
+    return m_bridge ? m_bridge->status() : portio::okStatus();
 }
 
 std::chrono::nanoseconds VirtualBoard::engineCpuTime() const

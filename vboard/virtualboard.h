@@ -16,6 +16,7 @@ namespace vboard {
 
 class BoardCore;
 class LineEngine;
+class PtyBridge;
 
 // Modem output levels of a port as the far end sees them.
 struct ModemOutputs {
@@ -48,6 +49,11 @@ public:
 
     // Where dump-UART requests write the port's registers (default: nowhere).
     void setDebugSink(std::function<void(std::string)> sink);
+    // Exposed ports (expose=COMn-COMm): the pseudo-terminal of a port's far
+    // end (empty when not exposed), and the first problem setting them up.
+    std::string exposedPath(int index) const;
+    portio::Status exposeStatus() const;
+
     // CPU time of the engine thread so far.
     std::chrono::nanoseconds engineCpuTime() const;
 
@@ -73,6 +79,7 @@ private:
     BoardConfig m_config;
     std::shared_ptr<BoardCore> m_core;
     std::unique_ptr<LineEngine> m_engine;
+    std::unique_ptr<PtyBridge> m_bridge;
 };
 
 } // namespace vboard

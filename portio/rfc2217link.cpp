@@ -1,0 +1,295 @@
+// The connection of an Rfc2217Port: negotiation, the receiver thread, and
+// sending under the rule that a Telnet unit (a doubled IAC, a command) is
+// never left half sent: what a time-out cuts off goes out before anything else.
+#include "rfc2217codes.h"
+#include "rfc2217port.h"
+#include "tcpconnect.h"
+
+#include <cerrno>
+#include <cstring>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace portio {
+
+namespace {
+
+constexpr auto kConnectLimit = std::chrono::seconds(5);
+constexpr auto kAnswerLimit = std::chrono::seconds(2);
+constexpr size_t kInputCap = size_t(1) << 20;
+
+int answerKey(uint8_t code, const std::string& value)
+{
+    const bool control = code == rfc2217::SET_CONTROL && !value.empty();
+    return code * 8 + (control ? rfc2217::controlFamily(uint8_t(value[0])) : 0);
+}
+
+uint32_t errorFlags(uint8_t line)
+{
+    return (line & rfc2217::LINE_BREAK ? CE_BREAK : 0) | (line & rfc2217::LINE_FRAMING ? CE_FRAME : 0)
+        | (line & rfc2217::LINE_PARITY ? CE_RXPARITY : 0) | (line & rfc2217::LINE_OVERRUN ? CE_OVERRUN : 0);
+}
+
+bool retryable(int err)
+{
+    return err == EAGAIN || err == EINTR;
+}
+
+} // namespace
+
+Result<PortPtr> Rfc2217Port::open(const Rfc2217Target& target, Access access, OpenPurpose purpose)
+{
+    const auto deadline = Clock::now() + kConnectLimit;
+    std::string words;
+    for (int attempt = 1;; ++attempt) {
+        auto fd = connectTcp(target.host, target.port, deadline);
+        if (!fd) return fd.error();
+        auto port = std::make_unique<Rfc2217Port>(*fd, target.text(), access);
+        PortError e = port->start(purpose, deadline);
+        if (!e) return PortPtr(std::move(port));
+        if (auto said = port->serverWords(); !said.empty()) words = said;
+        // A server still closing the last connection turns the next one away
+        // for a moment; one that is held by another client keeps saying so.
+        const auto retryAt = Clock::now() + attempt * std::chrono::milliseconds(100);
+        if (e.code != ErrorCode::DeviceGone || retryAt >= deadline) {
+            if (!words.empty()) e.text += " (it said \"" + words + "\")";
+            return e;
+        }
+        std::this_thread::sleep_until(retryAt);
+    }
+}
+
+// What a server says before it hangs up on a new connection ("Port already
+// in use") is the best explanation there is. A reset may swallow it, so the
+// words of any attempt count.
+std::string Rfc2217Port::serverWords() const
+{
+    std::lock_guard lock(m_mutex);
+    std::string words;
+    for (uint8_t b : m_in)
+        if (words.size() < 200 && b >= 0x20 && b < 0x7F) words.push_back(char(b));
+    return words;
+}
+
+Rfc2217Port::Rfc2217Port(int socket, std::string where, Access access)
+    : m_socket(socket)
+    , m_wake(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC))
+    , m_where(std::move(where))
+    , m_access(access)
+    , m_options({ telnet::OPT_BINARY, rfc2217::COM_PORT_OPTION }, { telnet::OPT_BINARY })
+{
+}
+
+Rfc2217Port::~Rfc2217Port()
+{
+    close();
+}
+
+Status Rfc2217Port::start(OpenPurpose purpose, Clock::time_point deadline)
+{
+    if (m_wake < 0) return errnoError(errno, "making the wake-up descriptor (eventfd)");
+    m_receiver = std::thread([this] { receiveLoop(); });
+    if (auto e = negotiate(deadline)) return e;
+    if (purpose == OpenPurpose::Probe) return okStatus();
+    if (auto e = sendCommand(rfc2217::SET_LINESTATE_MASK, std::string(1, char(rfc2217::LINE_ERRORS)))) return e;
+    if (auto e = sendCommand(rfc2217::SET_MODEMSTATE_MASK, std::string(1, char(0xFF)))) return e;
+    return readSettings();
+}
+
+Status Rfc2217Port::negotiate(Clock::time_point deadline)
+{
+    std::string wire;
+    {
+        std::lock_guard lock(m_mutex);
+        wire = m_options.start();
+    }
+    {
+        std::lock_guard send(m_sendMutex);
+        if (auto e = sendWire(wire, deadline, false, 0).status) return e;
+    }
+    Lock lock(m_mutex);
+    m_cv.wait_until(lock, deadline, [this] { return m_gone || m_closing || m_options.settled(); });
+    if (m_gone) return *m_gone;
+    if (!m_options.settled())
+        return makeError(ErrorCode::TimedOut, "the server at " + m_where + " did not finish the Telnet negotiation");
+    if (!m_options.ours(rfc2217::COM_PORT_OPTION))
+        return makeError(ErrorCode::NotSupported,
+            "the server at " + m_where + " does not offer a serial port (the Telnet COM-PORT option, RFC 2217)");
+    return okStatus();
+}
+
+bool Rfc2217Port::awaitRoom()
+{
+    // A full input queue stops reading the socket: TCP then holds the server
+    // back instead of bytes being lost here.
+    Lock lock(m_mutex);
+    m_cv.wait(lock, [this] { return m_closing || m_in.size() < kInputCap; });
+    return !m_closing;
+}
+
+void Rfc2217Port::receiveLoop()
+{
+    telnet::Decoder decoder;
+    uint8_t buffer[4096];
+    while (awaitRoom()) {
+        pollfd fds[2] = { { m_socket, POLLIN, 0 }, { m_wake, POLLIN, 0 } };
+        if (::poll(fds, 2, -1) < 0) {
+            if (errno == EINTR) continue;
+            return setGone(errnoError(errno, "waiting for the server (poll)"));
+        }
+        if (fds[1].revents) return;
+        const ssize_t r = ::recv(m_socket, buffer, sizeof buffer, 0);
+        if (r == 0)
+            return setGone(makeError(ErrorCode::DeviceGone, "the server at " + m_where + " closed the connection"));
+        if (r < 0 && retryable(errno)) continue;
+        if (r < 0)
+            return setGone(PortError {
+                ErrorCode::DeviceGone, errno, "the connection to " + m_where + " broke: " + std::strerror(errno) });
+        telnet::Decoded decoded;
+        decoder.feed(buffer, size_t(r), decoded);
+        {
+            std::lock_guard lock(m_mutex);
+            deliver(decoded);
+        }
+        m_cv.notify_all();
+        flushOutbox();
+    }
+}
+
+void Rfc2217Port::deliver(telnet::Decoded& decoded)
+{
+    m_in.insert(m_in.end(), decoded.data.begin(), decoded.data.end());
+    for (const auto& n : decoded.negotiations)
+        m_outbox += m_options.receive(n);
+    for (const auto& sub : decoded.subnegotiations)
+        if (sub.size() >= 2 && uint8_t(sub[0]) == rfc2217::COM_PORT_OPTION) onComPort(sub);
+}
+
+void Rfc2217Port::onComPort(const std::string& sub)
+{
+    const uint8_t code = uint8_t(sub[1]);
+    const std::string value = sub.substr(2);
+    // Codes below 100 are a client's requests; a server has no business sending them.
+    if (code < rfc2217::SERVER_OFFSET) return;
+    const uint8_t what = code - rfc2217::SERVER_OFFSET;
+    if (what == rfc2217::NOTIFY_LINESTATE && !value.empty())
+        m_errors |= errorFlags(uint8_t(value[0]));
+    else if (what == rfc2217::NOTIFY_MODEMSTATE && !value.empty())
+        m_modem = uint8_t(value[0]) & rfc2217::MODEM_LEVELS;
+    else
+        m_answers[answerKey(what, value)] = value;
+}
+
+void Rfc2217Port::setGone(PortError error)
+{
+    {
+        std::lock_guard lock(m_mutex);
+        if (!m_gone) m_gone = std::move(error);
+    }
+    m_cv.notify_all();
+    m_sync.release(WaitWrite);
+}
+
+std::optional<PortError> Rfc2217Port::failure() const
+{
+    std::lock_guard lock(m_mutex);
+    if (m_closing) return closedError();
+    return m_gone;
+}
+
+WaitOutcome Rfc2217Port::waitWritable(bool data, PortSync::Ticket ticket, std::optional<Clock::duration> limit)
+{
+    if (data) return m_sync.wait(m_socket, POLLOUT, WaitWrite, ticket, limit);
+    pollfd fds[2] = { { m_socket, POLLOUT, 0 }, { m_wake, POLLIN, 0 } };
+    const int ms = limit ? int(std::chrono::ceil<std::chrono::milliseconds>(*limit).count()) : -1;
+    const int rc = ::poll(fds, 2, ms);
+    if (rc < 0) return errno == EINTR ? WaitOutcome::TimedOut : WaitOutcome::Failed;
+    if (fds[1].revents) return WaitOutcome::Released;
+    if (fds[0].revents & (POLLHUP | POLLERR)) return WaitOutcome::Gone;
+    return rc == 0 ? WaitOutcome::TimedOut : WaitOutcome::Ready;
+}
+
+// Expects m_sendMutex held. Sends what is owed and the receiver's answers
+// first; the count is of `wire` alone. What of the prefix did not go stays owed.
+Rfc2217Port::Sent Rfc2217Port::sendWire(
+    std::string wire, std::optional<Clock::time_point> deadline, bool data, PortSync::Ticket ticket)
+{
+    std::string full = std::exchange(m_owed, {});
+    {
+        std::lock_guard lock(m_mutex);
+        full += std::exchange(m_outbox, {});
+    }
+    const size_t prefix = full.size();
+    full += wire;
+    size_t k = 0;
+    Status status;
+    while (k < full.size() && status.ok()) {
+        const ssize_t w = ::send(m_socket, full.data() + k, full.size() - k, MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (w > 0) {
+            k += size_t(w);
+            continue;
+        }
+        if (w < 0 && !retryable(errno)) {
+            status = PortError { ErrorCode::DeviceGone, errno,
+                "the connection to " + m_where + " broke: " + std::strerror(errno) };
+            setGone(status);
+            break;
+        }
+        std::optional<Clock::duration> limit;
+        if (deadline) {
+            const auto now = Clock::now();
+            if (now >= *deadline) {
+                status = makeError(ErrorCode::TimedOut, "the server at " + m_where + " takes no more data");
+                break;
+            }
+            limit = *deadline - now;
+        }
+        const auto outcome = waitWritable(data, ticket, limit);
+        if (outcome == WaitOutcome::Released || outcome == WaitOutcome::Gone)
+            status = failure().value_or(outcome == WaitOutcome::Gone
+                    ? makeError(ErrorCode::DeviceGone, "the connection to " + m_where + " broke")
+                    : makeError(ErrorCode::Aborted, "the write was aborted"));
+        else if (outcome == WaitOutcome::Failed)
+            status = errnoError(errno, "waiting to send (poll)");
+    }
+    if (k < prefix) m_owed = full.substr(k, prefix - k);
+    return { k > prefix ? k - prefix : 0, status };
+}
+
+void Rfc2217Port::flushOutbox()
+{
+    std::unique_lock send(m_sendMutex, std::try_to_lock);
+    // A writer holds the line; it sends the outbox ahead of its own bytes.
+    if (!send) return;
+    (void)sendWire({}, Clock::now(), false, 0);
+}
+
+Status Rfc2217Port::sendCommand(uint8_t code, const std::string& value)
+{
+    const std::string wire = telnet::subnegotiation(rfc2217::COM_PORT_OPTION, std::string(1, char(code)) + value);
+    std::lock_guard send(m_sendMutex);
+    const Sent sent = sendWire(wire, Clock::now() + kAnswerLimit, false, 0);
+    if (sent.count > 0 && sent.count < wire.size()) m_owed += wire.substr(sent.count);
+    return sent.status;
+}
+
+Result<std::string> Rfc2217Port::ask(uint8_t code, const std::string& value, const std::string& what)
+{
+    std::lock_guard one(m_askMutex);
+    const int key = answerKey(code, value);
+    {
+        std::lock_guard lock(m_mutex);
+        m_answers.erase(key);
+    }
+    if (auto e = sendCommand(code, value)) return e;
+    Lock lock(m_mutex);
+    m_cv.wait_until(lock, Clock::now() + kAnswerLimit, [&] { return m_closing || m_gone || m_answers.contains(key); });
+    if (auto it = m_answers.find(key); it != m_answers.end()) return it->second;
+    if (m_closing) return closedError();
+    if (m_gone) return *m_gone;
+    return makeError(ErrorCode::TimedOut, "the server at " + m_where + " did not answer " + what);
+}
+
+} // namespace portio

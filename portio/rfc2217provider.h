@@ -1,0 +1,16 @@
+#pragma once
+
+#include "portprovider.h"
+
+namespace portio {
+
+// Remote ports "rfc2217://HOST:PORT": connects only when a port is opened,
+// and only to the host and port the target names.
+class Rfc2217Provider final : public PortProvider {
+public:
+    bool owns(std::string_view target) const override;
+    Status checkTarget(std::string_view target) const override;
+    Result<PortPtr> open(std::string_view target, Access access, OpenPurpose purpose) override;
+};
+
+} // namespace portio

@@ -1,0 +1,125 @@
+#include "exposedlinks.h"
+
+#include <array>
+#include <atomic>
+#include <cerrno>
+#include <climits>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace vboard {
+
+using portio::errnoError;
+using portio::okStatus;
+
+namespace {
+
+// What the signal handler removes: fixed storage, as a handler may not allocate.
+constexpr int kMaxLinks = 512;
+std::array<std::array<char, PATH_MAX>, kMaxLinks> g_links {};
+std::atomic<int> g_linkCount { 0 };
+
+void removeLinksAndDie(int sig)
+{
+    const int n = g_linkCount.load();
+    for (int i = 0; i < n; ++i)
+        if (g_links[size_t(i)][0]) ::unlink(g_links[size_t(i)].data());
+    ::signal(sig, SIG_DFL);
+    ::raise(sig);
+}
+
+void installHandlers()
+{
+    static std::atomic<bool> installed { false };
+    if (installed.exchange(true)) return;
+    for (int sig : { SIGTERM, SIGINT, SIGHUP }) {
+        struct sigaction old { };
+        if (::sigaction(sig, nullptr, &old) != 0 || old.sa_handler != SIG_DFL) continue;
+        struct sigaction sa { };
+        sa.sa_handler = removeLinksAndDie;
+        sigemptyset(&sa.sa_mask);
+        ::sigaction(sig, &sa, nullptr);
+    }
+}
+
+void remember(const std::string& path)
+{
+    const int i = g_linkCount.load();
+    if (i >= kMaxLinks || path.size() >= PATH_MAX) return;
+    std::memcpy(g_links[size_t(i)].data(), path.c_str(), path.size() + 1);
+    g_linkCount.store(i + 1);
+}
+
+void forget(const std::string& path)
+{
+    const int n = g_linkCount.load();
+    for (int i = 0; i < n; ++i)
+        if (path == g_links[size_t(i)].data()) g_links[size_t(i)][0] = '\0';
+}
+
+// A folder of ours that only we may enter; an existing one is tightened.
+portio::Status privateDir(const std::string& path)
+{
+    if (::mkdir(path.c_str(), 0700) != 0 && errno != EEXIST) return errnoError(errno, "making " + path);
+    struct stat st { };
+    if (::lstat(path.c_str(), &st) != 0) return errnoError(errno, path);
+    if (!S_ISDIR(st.st_mode) || st.st_uid != ::getuid())
+        return portio::makeError(portio::ErrorCode::AccessDenied, path + " is not a folder of this user");
+    if ((st.st_mode & 0777) != 0700 && ::chmod(path.c_str(), 0700) != 0) return errnoError(errno, path);
+    return okStatus();
+}
+
+} // namespace
+
+std::string ExposedLinks::defaultDir()
+{
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    const std::string base
+        = runtime && *runtime ? std::string(runtime) + "/vesperline" : "/tmp/vesperline-" + std::to_string(::getuid());
+    return base + "/board";
+}
+
+ExposedLinks::ExposedLinks(std::string dir)
+    : m_dir(std::move(dir))
+{
+}
+
+ExposedLinks::~ExposedLinks()
+{
+    for (const auto& link : m_links) {
+        forget(link);
+        ::unlink(link.c_str());
+    }
+}
+
+portio::Status ExposedLinks::makeDir()
+{
+    const auto slash = m_dir.rfind('/');
+    if (slash != std::string::npos && slash > 0)
+        if (auto e = privateDir(m_dir.substr(0, slash))) return e;
+    return privateDir(m_dir);
+}
+
+portio::Status ExposedLinks::add(const std::string& name, const std::string& target)
+{
+    if (auto e = makeDir()) return e;
+    const std::string link = m_dir + "/" + name;
+    const std::string fresh = link + ".new";
+    // A new link takes the place of a stale one in one step.
+    ::unlink(fresh.c_str());
+    if (::symlink(target.c_str(), fresh.c_str()) != 0) return errnoError(errno, "linking " + fresh);
+    if (::rename(fresh.c_str(), link.c_str()) != 0) {
+        const int err = errno;
+        ::unlink(fresh.c_str());
+        return errnoError(err, "linking " + link);
+    }
+    installHandlers();
+    remember(link);
+    m_links.push_back(link);
+    return okStatus();
+}
+
+} // namespace vboard

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "portio/porterror.h"
+
+#include <string>
+#include <vector>
+
+namespace vboard {
+
+// Links to the exposed ends, $XDG_RUNTIME_DIR/vesperline/board/COM3 -> /dev/pts/N,
+// in a folder only the user can enter. A link left by a run that crashed is
+// replaced; the links go when this object does, and also when the process
+// ends by SIGTERM, SIGINT or SIGHUP (unless the program handles those itself).
+class ExposedLinks {
+public:
+    // $XDG_RUNTIME_DIR/vesperline/board, or /tmp/vesperline-<uid>/board without one.
+    static std::string defaultDir();
+
+    explicit ExposedLinks(std::string dir = defaultDir());
+    ~ExposedLinks();
+    ExposedLinks(const ExposedLinks&) = delete;
+    ExposedLinks& operator=(const ExposedLinks&) = delete;
+
+    const std::string& dir() const { return m_dir; }
+    portio::Status add(const std::string& name, const std::string& target);
+
+private:
+    portio::Status makeDir();
+
+    std::string m_dir;
+    std::vector<std::string> m_links;
+};
+
+} // namespace vboard
