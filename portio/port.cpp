@@ -2,11 +2,10 @@
 
 namespace portio {
 
-Status Port::deviceControl(uint32_t code, const void* in, size_t inLen, void* out, size_t outLen,
-    uint32_t* bytesReturned)
+Status Port::deviceControl(
+    uint32_t code, const void* in, size_t inLen, void* out, size_t outLen, uint32_t* bytesReturned)
 {
-    if (bytesReturned)
-        *bytesReturned = 0;
+    if (bytesReturned) *bytesReturned = 0;
     switch (code) {
     case IOCTL_SERIAL_SET_RTS:
         return escape(EscapeFunction::SETRTS);
@@ -24,6 +23,11 @@ Status Port::deviceControl(uint32_t code, const void* in, size_t inLen, void* ou
 Status Port::driverControl(uint32_t code, const void*, size_t, void*, size_t, uint32_t*)
 {
     return makeError(ErrorCode::NotSupported, "device control code " + std::to_string(code) + " is not supported");
+}
+
+Result<LineCounters> Port::lineCounters()
+{
+    return makeError(ErrorCode::NotSupported, "the port keeps no line-error counters");
 }
 
 } // namespace portio

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "commtypes.h"
+#include "linecounters.h"
 #include "porterror.h"
 
 #include <cstddef>
@@ -70,6 +71,9 @@ public:
     // Line errors since the last call (and clears them), bytes waiting.
     virtual Result<ComStat> clearCommError() = 0;
     virtual Result<uint32_t> modemStatus() = 0;
+    // The driver's line-error totals; NotSupported where the device keeps
+    // none (a pseudo-terminal), so that "no errors" is never made up.
+    virtual Result<LineCounters> lineCounters();
 
     // Reads up to n bytes under the port's time-outs.
     virtual IoResult read(void* buffer, size_t n) = 0;
@@ -81,15 +85,15 @@ public:
     // A device-control request. The four published modem-line codes are
     // carried out through escape(); every other code goes to the backend's
     // driver, which answers NotSupported unless it knows the code.
-    Status deviceControl(uint32_t code, const void* in, size_t inLen, void* out, size_t outLen,
-        uint32_t* bytesReturned = nullptr);
+    Status deviceControl(
+        uint32_t code, const void* in, size_t inLen, void* out, size_t outLen, uint32_t* bytesReturned = nullptr);
 
     virtual void close() = 0;
 
 protected:
     Port() = default;
-    virtual Status driverControl(uint32_t code, const void* in, size_t inLen, void* out, size_t outLen,
-        uint32_t* bytesReturned);
+    virtual Status driverControl(
+        uint32_t code, const void* in, size_t inLen, void* out, size_t outLen, uint32_t* bytesReturned);
 };
 
 using PortPtr = std::unique_ptr<Port>;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "linefaults.h"
+
 #include "portio/porterror.h"
 
 #include <chrono>
@@ -25,13 +27,16 @@ struct BoardConfig {
     // The engine moves characters at most this often; characters that fall
     // due in between go in one batch, so pacing stays exact on average.
     std::chrono::microseconds tick { 2000 };
+    FaultConfig faults; // none by default
 };
 
 const char* wiringName(Wiring wiring);
 
 // Reads the value of --virtual-board: empty for the defaults, a bare wiring
 // name ("pairs"), or comma-separated key=value items with the keys wiring,
-// ports, first, maxbaud and queue.
+// ports, first, maxbaud and queue, and the faults noise=RATE (bit errors per
+// bit), drop=COMn:RATE (lost bytes per byte, repeatable), swap=COMa:COMb,
+// nocts=COMn (repeatable) and seed=N.
 portio::Result<BoardConfig> parseBoardOption(std::string_view value);
 
 } // namespace vboard
