@@ -18,6 +18,11 @@ int usageError(const std::string& message)
     return UsageStatus;
 }
 
+bool isCommand(const std::string& name)
+{
+    return name == "ports" || name == "verify" || name == "latency";
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -38,6 +43,8 @@ int main(int argc, char** argv)
     auto* portsApp = ports.add(app);
     auto* verifyApp = verify.add(app);
     auto* latencyApp = latency.add(app);
+    if (argc > 1 && argv[1][0] != '-' && !isCommand(argv[1]))
+        return usageError(std::string("unknown command \"") + argv[1] + "\" (ports, verify, latency)");
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {

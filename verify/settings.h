@@ -29,6 +29,7 @@ struct VerifySettings {
     std::chrono::milliseconds drainTimeout { 2000 };
     std::chrono::milliseconds modemTimeout { 500 };
     int latencySamples = 20;
+    std::chrono::milliseconds latencyTimeout { 1000 }; // for one byte to come back
 };
 
 // The settings a port gets: the line's framing and flow control, DTR and RTS

@@ -22,7 +22,13 @@ void StreamChecker::feed(const uint8_t* data, size_t n)
 void StreamChecker::finish(uint64_t sentBySource)
 {
     process(true);
-    if (m_high < sentBySource) m_counts.lost += sentBySource - m_high;
+    if (m_high >= sentBySource) return;
+    if (!m_firstError) {
+        m_source = m_expected;
+        m_pos = m_high;
+        noteFirstError(m_head);
+    }
+    m_counts.lost += sentBySource - m_high;
 }
 
 void StreamChecker::process(bool final)
@@ -107,12 +113,14 @@ void StreamChecker::followFrame(size_t at, size_t header, TestPattern::Origin or
         if (back <= origin.offset && matches(origin.source, origin.offset - back, at + k, back)) break;
         ++k;
     }
-    const bool foreign = origin.source != m_expected;
-    (foreign ? m_counts.misrouted : m_counts.corrupt) += k;
-    if (foreign) m_foreign.insert(origin.source);
-    consume(k);
+    if (origin.source != m_expected) m_foreign.insert(origin.source);
     m_source = origin.source;
-    m_pos = origin.offset - (header - at - k);
+    const uint64_t next = origin.offset - (header - at - k);
+    m_pos = next >= k ? next - k : 0;
+    for (size_t i = 0; i < k; ++i)
+        acceptCorrupt();
+    consume(k);
+    m_pos = next;
 }
 
 void StreamChecker::accept(uint32_t source, uint64_t pos)

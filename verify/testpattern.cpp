@@ -39,8 +39,11 @@ TestPattern::Frame TestPattern::frame(uint32_t source, uint64_t number) const
     nib[0] = SyncNibble;
     for (int i = 0; i < 3; ++i)
         nib[1 + i] = (source >> (4 * i)) & 0xF;
+    // The number is keyed by the source, so that two ports' headers differ
+    // in most nibbles, not just in the id.
+    const uint64_t key = mix(source);
     for (int i = 0; i < 8; ++i)
-        nib[4 + i] = (number >> (4 * i)) & 0xF;
+        nib[4 + i] = ((number ^ key) >> (4 * i)) & 0xF;
     nib[12] = checkNibble(nib + 1, 11);
     const uint64_t r = mix((uint64_t(source) << 40) ^ number);
     for (int i = 13; i < 16; ++i)
@@ -79,6 +82,7 @@ std::optional<TestPattern::Origin> TestPattern::frameAt(const uint8_t* p, size_t
         source |= uint32_t(p[1 + i] & 0xF) << (4 * i);
     for (int i = 0; i < 8; ++i)
         number |= uint64_t(p[4 + i] & 0xF) << (4 * i);
+    number = (number ^ mix(source)) & 0xFFFFFFFFu;
     const Frame f = frame(source, number);
     if (!std::equal(p, p + std::min(n, FrameSize), f.begin())) return std::nullopt;
     return Origin { source, number * FrameSize };

@@ -13,7 +13,7 @@ using namespace portio;
 namespace {
 
 constexpr size_t ReadSize = 4096;
-constexpr int MaxStalls = 3;
+constexpr int MaxStalls = 2;
 
 double seconds(Clock::duration d)
 {
@@ -35,13 +35,15 @@ size_t untilDeadline(const LineSettings& line, Clock::duration left)
 
 CommTimeouts loadTimeouts(const LineSettings& line)
 {
+    // A write may take twice its line time and a second more before the run
+    // calls the line stalled (flow control that never lets go).
+    const double writeMs = 2000.0 * double(chunkSize(line)) / charactersPerSecond(line);
     CommTimeouts t;
     // A read returns what is waiting, or the first bytes that come.
     t.ReadIntervalTimeout = MAXDWORD;
     t.ReadTotalTimeoutMultiplier = MAXDWORD;
     t.ReadTotalTimeoutConstant = 100;
-    t.WriteTotalTimeoutMultiplier = std::max<uint32_t>(1, uint32_t(2000 / charactersPerSecond(line)) + 1);
-    t.WriteTotalTimeoutConstant = 1000;
+    t.WriteTotalTimeoutConstant = uint32_t(std::min(writeMs, 3.6e6)) + 1000;
     return t;
 }
 
@@ -135,7 +137,7 @@ void VerifyRun::prepareGroup(const std::vector<int>& members)
     Lane& a = *m_lanes[size_t(members.front())];
     Lane& b = *m_lanes[size_t(members.back())];
     if (a.usable() && b.usable() && m_settings.latencySamples > 0) {
-        auto l = measureLatency(*a.port, *b.port, m_settings.latencySamples, std::chrono::seconds(1));
+        auto l = measureLatency(*a.port, *b.port, m_settings.latencySamples, m_settings.latencyTimeout);
         if (l) a.latency = b.latency = *l;
     }
     const Dcb dcb = toDcb(m_settings.line);
