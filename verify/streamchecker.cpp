@@ -49,9 +49,15 @@ void StreamChecker::process(bool final)
 
 bool StreamChecker::matches(uint32_t source, uint64_t pos, size_t at, size_t len) const
 {
-    for (size_t i = 0; i < len; ++i)
-        if (m_pending[at + i] != m_pattern.byteAt(source, pos + i)) return false;
-    return true;
+    return matchRun(source, pos, at, len) == len;
+}
+
+size_t StreamChecker::matchRun(uint32_t source, uint64_t pos, size_t at, size_t len) const
+{
+    size_t i = 0;
+    while (i < len && m_pending[at + i] == m_pattern.byteAt(source, pos + i))
+        ++i;
+    return i;
 }
 
 size_t StreamChecker::confirmLength(size_t at) const
@@ -74,18 +80,34 @@ void StreamChecker::resolve(size_t at, bool final)
 }
 
 // A gap or a repeat near where the stream was: the next bytes continue the
-// same stream from another place.
+// same stream from another place. When a second error follows within the
+// bytes that would confirm the place, the place counts if a second jump or
+// a damaged byte explains what comes after it.
 bool StreamChecker::tryJump(size_t at)
 {
     const size_t len = confirmLength(at);
-    for (int64_t d : { 1, -1 }) {
-        for (int64_t k = 1; k <= Window; ++k) {
-            const int64_t q = int64_t(m_pos) + d * k;
-            if (q < 0 || !matches(m_source, uint64_t(q), at, len)) continue;
-            accept(m_source, uint64_t(q));
-            consume(1);
-            return true;
+    for (bool partial : { false, true }) {
+        for (int64_t k = 1; k <= 2 * Window; ++k) {
+            const int64_t q = int64_t(m_pos) + (k % 2 ? (k + 1) / 2 : -k / 2);
+            if (q < 0) continue;
+            const size_t run = matchRun(m_source, uint64_t(q), at, len);
+            if (run == len || (partial && run >= 2 && explained(uint64_t(q) + run, at + run))) {
+                accept(m_source, uint64_t(q));
+                consume(1);
+                return true;
+            }
         }
+    }
+    return false;
+}
+
+bool StreamChecker::explained(uint64_t pos, size_t at) const
+{
+    if (at + 1 >= m_pending.size()) return true;
+    if (matches(m_source, pos + 1, at + 1, confirmLength(at + 1))) return true;
+    for (int64_t d = -Window; d <= Window; ++d) {
+        const int64_t q = int64_t(pos) + d;
+        if (d && q >= 0 && matches(m_source, uint64_t(q), at, confirmLength(at))) return true;
     }
     return false;
 }

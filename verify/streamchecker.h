@@ -42,9 +42,11 @@ private:
 
     void process(bool final);
     bool matches(uint32_t source, uint64_t pos, size_t at, size_t len) const;
+    size_t matchRun(uint32_t source, uint64_t pos, size_t at, size_t len) const;
     size_t confirmLength(size_t at) const;
     void resolve(size_t at, bool final);
     bool tryJump(size_t at);
+    bool explained(uint64_t pos, size_t at) const;
     bool tryFrame(size_t at);
     void followFrame(size_t at, size_t header, TestPattern::Origin origin);
     void accept(uint32_t source, uint64_t pos);

@@ -62,6 +62,12 @@ const Case Cases[] = {
         },
         { .corrupt = 4 } },
     { "one byte lost", [](Bytes& b, int) { erase(b, 500, 1); }, { .lost = 1 } },
+    { "two bytes lost close together",
+        [](Bytes& b, int) {
+            erase(b, 504, 1);
+            erase(b, 500, 1);
+        },
+        { .lost = 2 } },
     { "a long gap", [](Bytes& b, int) { erase(b, 500, 300); }, { .lost = 300 } },
     { "the tail never came", [](Bytes& b, int) { erase(b, Sent - 30, 30); }, { .lost = 30 } },
     { "a stretch sent twice", [](Bytes& b, int) { b.insert(b.begin() + 600, b.begin() + 590, b.begin() + 600); },
