@@ -49,6 +49,7 @@ private:
     bool explained(uint64_t pos, size_t at) const;
     bool tryFrame(size_t at);
     void followFrame(size_t at, size_t header, TestPattern::Origin origin);
+    void acceptRun(size_t n);
     void accept(uint32_t source, uint64_t pos);
     void acceptCorrupt();
     void addGap(uint64_t begin, uint64_t end);
