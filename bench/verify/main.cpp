@@ -6,6 +6,7 @@
 //   - 16 pseudo-terminal pairs whose far ends echo: bytes checked per second
 //     as a ratio to plain write()/read() loops on the same pairs.
 // Usage: bench_verify [seconds per measurement, default 3]
+#include "bench/support/figuresmain.h"
 #include "bench/support/rawpty.h"
 #include "bench/torture/cputime.h"
 
@@ -187,12 +188,5 @@ void ptyFigures(double seconds)
 
 int main(int argc, char** argv)
 {
-    const double seconds = argc > 1 ? std::atof(argv[1]) : 3.0;
-    if (seconds <= 0) {
-        std::fprintf(stderr, "usage: %s [seconds per measurement]\n", argv[0]);
-        return 2;
-    }
-    boardFigures(seconds);
-    ptyFigures(seconds);
-    return 0;
+    return runFigures(argc, argv, boardFigures, ptyFigures);
 }
