@@ -269,6 +269,8 @@ PortReport VerifyRun::reportFor(Lane& lane)
         const double active = seconds(lane.lastByte - lane.firstByte) + 1 / charactersPerSecond(m_settings.line);
         if (active > 0) p.lineRateFraction = lane.checker->good() / active / charactersPerSecond(m_settings.line);
     }
+    // What was still under way when the run was stopped is no fault.
+    if (p.reason.empty() && stopped()) p.reason = "interrupted";
     if (lane.countersAtStart && lane.port)
         if (auto now = lane.port->lineCounters()) p.lineErrors = *now - *lane.countersAtStart;
     judge(p, m_settings);

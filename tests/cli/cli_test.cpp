@@ -137,6 +137,8 @@ TEST(Cli, CtrlCStopsTheRunAndWritesTheReportSoFar)
     EXPECT_EQ(r["interrupted"], true);
     EXPECT_EQ(r["result"], "fail");
     EXPECT_LT(r["duration_s"].get<double>(), 30);
+    for (const auto& port : r["ports"])
+        EXPECT_EQ(port["reason"], "interrupted") << port.dump();
     EXPECT_NE(p.out().find("(interrupted)"), std::string::npos);
 }
 
