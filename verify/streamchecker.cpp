@@ -54,10 +54,7 @@ bool StreamChecker::matches(uint32_t source, uint64_t pos, size_t at, size_t len
 
 size_t StreamChecker::matchRun(uint32_t source, uint64_t pos, size_t at, size_t len) const
 {
-    size_t i = 0;
-    while (i < len && m_pending[at + i] == m_pattern.byteAt(source, pos + i))
-        ++i;
-    return i;
+    return m_pattern.matching(source, pos, m_pending.data() + at, len);
 }
 
 size_t StreamChecker::confirmLength(size_t at) const

@@ -69,8 +69,28 @@ uint8_t TestPattern::byteAt(uint32_t source, uint64_t offset) const
 
 void TestPattern::fill(uint32_t source, uint64_t offset, uint8_t* out, size_t n) const
 {
-    for (size_t i = 0; i < n; ++i)
-        out[i] = byteAt(source, offset + i);
+    while (n) {
+        byteAt(source, offset); // makes the frame
+        const size_t in = offset % FrameSize, k = std::min(n, FrameSize - in);
+        std::copy_n(m_cached.begin() + ptrdiff_t(in), k, out);
+        out += k;
+        offset += k;
+        n -= k;
+    }
+}
+
+size_t TestPattern::matching(uint32_t source, uint64_t offset, const uint8_t* p, size_t n) const
+{
+    size_t done = 0;
+    while (done < n) {
+        byteAt(source, offset + done);
+        const size_t in = (offset + done) % FrameSize, k = std::min(n - done, FrameSize - in);
+        const auto* frame = m_cached.data() + in;
+        const auto miss = std::mismatch(frame, frame + k, p + done).first - frame;
+        done += size_t(miss);
+        if (size_t(miss) < k) break;
+    }
+    return done;
 }
 
 std::optional<TestPattern::Origin> TestPattern::frameAt(const uint8_t* p, size_t n) const

@@ -29,6 +29,8 @@ public:
     int dataBits() const { return m_dataBits; }
     uint8_t byteAt(uint32_t source, uint64_t offset) const;
     void fill(uint32_t source, uint64_t offset, uint8_t* out, size_t n) const;
+    // How many of the n bytes at p are the pattern's from offset on.
+    size_t matching(uint32_t source, uint64_t offset, const uint8_t* p, size_t n) const;
 
     struct Origin {
         uint32_t source;
