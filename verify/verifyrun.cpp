@@ -20,11 +20,11 @@ double seconds(Clock::duration d)
     return std::chrono::duration<double>(d).count();
 }
 
-// About a quarter second of line time per write: a line idles for a moment
+// About half a second of line time per write: a line idles for a moment
 // between two writes, so few and long ones keep it near its full rate.
 size_t chunkSize(const LineSettings& line)
 {
-    return std::clamp<size_t>(size_t(charactersPerSecond(line) / 4), 16, 65536);
+    return std::clamp<size_t>(size_t(charactersPerSecond(line) / 2), 16, 65536);
 }
 
 // The last write of a timed run stops at the deadline.
