@@ -33,6 +33,7 @@ struct Lane {
     std::string receiveFailure;
     std::unique_ptr<StreamChecker> checker;
     Clock::time_point firstByte {};
+    size_t firstCount = 0;
     Clock::time_point lastByte {};
 
     ModemCheck modem;

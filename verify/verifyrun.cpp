@@ -212,7 +212,10 @@ void VerifyRun::receive(Lane& lane)
         const IoResult r = lane.port->read(buf.data(), buf.size());
         const auto now = Clock::now();
         if (r.count) {
-            if (!lane.received) lane.firstByte = now;
+            if (!lane.received) {
+                lane.firstByte = now;
+                lane.firstCount = r.count;
+            }
             lane.checker->feed(buf.data(), r.count);
             lane.received += r.count;
             lane.lastByte = quietSince = now;
@@ -258,7 +261,7 @@ PortReport VerifyRun::reportFor(Lane& lane)
     else if (!src.failure.empty())
         p.reason = src.name + " (its source) " + src.failure;
     else if (!src.sendFailure.empty())
-        p.reason = src.name + " (its source): " + src.sendFailure;
+        p.reason = (&src == &lane ? std::string() : src.name + " (its source): ") + src.sendFailure;
     else
         p.reason = lane.receiveFailure;
     if (lane.checker) {
@@ -266,8 +269,10 @@ PortReport VerifyRun::reportFor(Lane& lane)
         p.firstError = lane.checker->firstError();
         for (uint32_t s : lane.checker->foreignSources())
             p.misroutedFrom.push_back(s < m_lanes.size() ? m_lanes[s]->name : "an unknown port");
-        const double active = seconds(lane.lastByte - lane.firstByte) + 1 / charactersPerSecond(m_settings.line);
-        if (active > 0) p.lineRateFraction = lane.checker->good() / active / charactersPerSecond(m_settings.line);
+        // The first read's bytes took their line time before it returned.
+        const double cps = charactersPerSecond(m_settings.line);
+        const double active = seconds(lane.lastByte - lane.firstByte) + double(lane.firstCount) / cps;
+        if (active > 0) p.lineRateFraction = lane.checker->good() / active / cps;
     }
     // What was still under way when the run was stopped is no fault.
     if (p.reason.empty() && stopped()) p.reason = "interrupted";
