@@ -25,4 +25,9 @@ Status Port::driverControl(uint32_t code, const void*, size_t, void*, size_t, ui
     return makeError(ErrorCode::NotSupported, "device control code " + std::to_string(code) + " is not supported");
 }
 
+Result<LineCounters> Port::lineCounters()
+{
+    return makeError(ErrorCode::NotSupported, "the port keeps no line-error counters");
+}
+
 } // namespace portio

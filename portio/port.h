@@ -1,6 +1,7 @@
 #pragma once
 
 #include "commtypes.h"
+#include "linecounters.h"
 #include "porterror.h"
 
 #include <cstddef>
@@ -70,6 +71,9 @@ public:
     // Line errors since the last call (and clears them), bytes waiting.
     virtual Result<ComStat> clearCommError() = 0;
     virtual Result<uint32_t> modemStatus() = 0;
+    // The driver's line-error totals; NotSupported where the device keeps
+    // none (a pseudo-terminal), so that "no errors" is never made up.
+    virtual Result<LineCounters> lineCounters();
 
     // Reads up to n bytes under the port's time-outs.
     virtual IoResult read(void* buffer, size_t n) = 0;

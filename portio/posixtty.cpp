@@ -212,6 +212,16 @@ Result<ComStat> PosixTty::clearCommError()
     return stat;
 }
 
+Result<LineCounters> PosixTty::lineCounters()
+{
+    CallGuard guard(m_sync);
+    if (!guard) return closedError();
+    auto c = tty::readErrorCounters(m_fd);
+    if (!c) return c.error();
+    return LineCounters { uint64_t(c->frame), uint64_t(c->parity), uint64_t(c->overrun) + uint64_t(c->bufOverrun),
+        uint64_t(c->brk) };
+}
+
 Result<uint32_t> PosixTty::modemStatus()
 {
     CallGuard guard(m_sync);

@@ -29,6 +29,7 @@ public:
     Status escape(EscapeFunction function) override;
     Result<ComStat> clearCommError() override;
     Result<uint32_t> modemStatus() override;
+    Result<LineCounters> lineCounters() override;
     IoResult read(void* buffer, size_t n) override;
     IoResult write(const void* buffer, size_t n) override;
     Status transmitChar(uint8_t byte) override;

@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <optional>
+#include <vector>
 
 namespace vboard {
 
@@ -44,11 +45,73 @@ portio::PortError numberItem(std::string_view key, std::string_view text, uint64
     return {};
 }
 
+std::optional<double> rate(std::string_view text)
+{
+    double v = 0;
+    const auto end = text.data() + text.size();
+    const auto [ptr, ec] = std::from_chars(text.data(), end, v);
+    if (text.empty() || ec != std::errc() || ptr != end || !(v >= 0 && v <= 1)) return std::nullopt;
+    return v;
+}
+
 std::optional<int> comNumber(std::string_view text)
 {
     if (text.size() < 4 || (text.substr(0, 3) != "COM" && text.substr(0, 3) != "com")) return std::nullopt;
     const auto v = number(text.substr(3));
-    return v && *v >= 1 && *v <= 9999 ? std::optional<int>(int(*v)) : std::nullopt;
+    if (!v || *v < 1 || *v > 9999) return std::nullopt;
+    return int(*v);
+}
+
+portio::PortError badRate(std::string_view key, std::string_view text)
+{
+    return bad(std::string(key) + " rate must be a number from 0 to 1, not \"" + std::string(text) + "\"");
+}
+
+portio::PortError badPort(std::string_view key, std::string_view text)
+{
+    return bad(std::string(key) + " needs a port name such as COM7, not \"" + std::string(text) + "\"");
+}
+
+// "COMn:VALUE" items: drop=COM7:1e-4, swap=COM5:COM9.
+std::pair<std::string_view, std::string_view> splitColon(std::string_view val)
+{
+    const auto colon = val.find(':');
+    if (colon == std::string_view::npos) return { val, {} };
+    return { val.substr(0, colon), val.substr(colon + 1) };
+}
+
+portio::PortError applyFault(FaultConfig& f, std::string_view key, std::string_view val)
+{
+    const auto [left, right] = splitColon(val);
+    if (key == "noise") {
+        const auto r = rate(val);
+        if (!r) return badRate(key, val);
+        f.noise = *r;
+    } else if (key == "drop") {
+        const auto com = comNumber(left);
+        const auto r = rate(right);
+        if (!com) return badPort(key, val);
+        if (!r) return badRate(key, right);
+        f.drops[*com] = *r;
+    } else if (key == "swap") {
+        const auto a = comNumber(left), b = comNumber(right);
+        if (!a || !b || *a == *b) return bad("swap needs two different ports, as in swap=COM5:COM9");
+        f.swap = std::pair(*a, *b);
+    } else if (key == "nocts") {
+        const auto com = comNumber(val);
+        if (!com) return badPort(key, val);
+        f.noCts.insert(*com);
+    } else {
+        uint64_t v = 0;
+        if (auto e = numberItem(key, val, 0, UINT64_MAX, v)) return e;
+        f.seed = v;
+    }
+    return {};
+}
+
+bool isFaultKey(std::string_view key)
+{
+    return key == "noise" || key == "drop" || key == "swap" || key == "nocts" || key == "seed";
 }
 
 portio::PortError exposeItem(BoardConfig& c, std::string_view val)
@@ -65,6 +128,7 @@ portio::PortError exposeItem(BoardConfig& c, std::string_view val)
 
 portio::PortError applyItem(BoardConfig& c, std::string_view key, std::string_view val)
 {
+    if (isFaultKey(key)) return applyFault(c.faults, key, val);
     uint64_t v = 0;
     portio::PortError e;
     if (key == "wiring") {
@@ -82,7 +146,8 @@ portio::PortError applyItem(BoardConfig& c, std::string_view key, std::string_vi
     } else if (key == "expose") {
         e = exposeItem(c, val);
     } else {
-        return bad("unknown item \"" + std::string(key) + "\" (wiring, ports, first, maxbaud, queue, expose)");
+        return bad("unknown item \"" + std::string(key)
+            + "\" (wiring, ports, first, maxbaud, queue, expose, noise, drop, swap, nocts, seed)");
     }
     return e;
 }
@@ -95,6 +160,24 @@ portio::PortError applyToken(BoardConfig& c, std::string_view token)
         return bad("\"" + std::string(token) + "\" is neither a wiring nor a key=value item");
     }
     return applyItem(c, token.substr(0, eq), token.substr(eq + 1));
+}
+
+portio::PortError checkFaultPort(const BoardConfig& c, int com)
+{
+    if (com >= c.firstCom && com < c.firstCom + c.ports) return {};
+    return bad("COM" + std::to_string(com) + " is not a port of the board (COM" + std::to_string(c.firstCom) + " to COM"
+        + std::to_string(c.firstCom + c.ports - 1) + ")");
+}
+
+portio::PortError checkFaultPorts(const BoardConfig& c)
+{
+    std::vector<int> coms(c.faults.noCts.begin(), c.faults.noCts.end());
+    for (const auto& d : c.faults.drops)
+        coms.push_back(d.first);
+    if (c.faults.swap) coms.insert(coms.end(), { c.faults.swap->first, c.faults.swap->second });
+    for (int com : coms)
+        if (auto e = checkFaultPort(c, com)) return e;
+    return {};
 }
 
 } // namespace
@@ -127,6 +210,7 @@ portio::Result<BoardConfig> parseBoardOption(std::string_view value)
     if (config.exposeFirst
         && (config.exposeFirst < config.firstCom || config.exposeLast >= config.firstCom + config.ports))
         return bad("expose names ports the board does not have");
+    if (auto e = checkFaultPorts(config)) return e;
     return config;
 }
 

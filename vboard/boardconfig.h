@@ -1,5 +1,7 @@
 #pragma once
 
+#include "linefaults.h"
+
 #include "portio/porterror.h"
 
 #include <chrono>
@@ -29,13 +31,16 @@ struct BoardConfig {
     // 0 and 0 expose none.
     int exposeFirst = 0;
     int exposeLast = 0;
+    FaultConfig faults; // none by default
 };
 
 const char* wiringName(Wiring wiring);
 
 // Reads the value of --virtual-board: empty for the defaults, a bare wiring
 // name ("pairs"), or comma-separated key=value items with the keys wiring,
-// ports, first, maxbaud, queue and expose (COMn or COMn-COMm).
+// ports, first, maxbaud, queue and expose (COMn or COMn-COMm), and the faults
+// noise=RATE (bit errors per bit), drop=COMn:RATE (lost bytes per byte,
+// repeatable), swap=COMa:COMb, nocts=COMn (repeatable) and seed=N.
 portio::Result<BoardConfig> parseBoardOption(std::string_view value);
 
 } // namespace vboard

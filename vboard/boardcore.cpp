@@ -10,6 +10,7 @@ using namespace portio;
 
 BoardCore::BoardCore(const BoardConfig& config)
     : m_config(config)
+    , m_faults(config.faults, config.firstCom, config.ports)
 {
     for (int i = 0; i < config.ports; ++i) {
         auto p = std::make_unique<BoardPort>();
@@ -19,19 +20,35 @@ BoardCore::BoardCore(const BoardConfig& config)
     }
 }
 
-BoardPort* BoardCore::farEnd(BoardPort& p)
+// The port at the other end of the cable plugged into socket `index`.
+// A port whose line ends in a pseudo-terminal is wired to nothing on the board.
+BoardPort* BoardCore::wiredTo(int index)
 {
-    if (p.toPty) return nullptr;
+    BoardPort* p = m_ports[size_t(index)].get();
+    if (p->toPty) return nullptr;
     switch (m_config.wiring) {
     case Wiring::Loopback:
-        return &p;
+        return p;
     case Wiring::Pairs: {
-        const int other = p.index ^ 1;
+        const int other = index ^ 1;
         return other < portCount() && !m_ports[size_t(other)]->toPty ? m_ports[size_t(other)].get() : nullptr;
     }
     default:
         return nullptr;
     }
+}
+
+// A swap fault exchanges the receive sides of two ports; without one, both
+// directions of a cable join the same two ports.
+BoardPort* BoardCore::farEnd(BoardPort& p)
+{
+    BoardPort* f = wiredTo(p.index);
+    return f ? m_ports[size_t(m_faults.swapped(f->index))].get() : nullptr;
+}
+
+BoardPort* BoardCore::source(BoardPort& p)
+{
+    return wiredTo(m_faults.swapped(p.index));
 }
 
 bool BoardCore::rtsLevel(const BoardPort& p) const
@@ -52,16 +69,15 @@ bool BoardCore::dtrLevel(const BoardPort& p) const
     return p.open && p.plugged && p.dtr;
 }
 
-// The wiring is symmetric: the port that hears us is the one we hear.
 bool BoardCore::cts(BoardPort& p)
 {
-    const BoardPort* f = farEnd(p);
-    return f && rtsLevel(*f);
+    const BoardPort* f = source(p);
+    return f && rtsLevel(*f) && !m_faults.ctsStuckLow(p.index);
 }
 
 bool BoardCore::dsr(BoardPort& p)
 {
-    const BoardPort* f = farEnd(p);
+    const BoardPort* f = source(p);
     return f && dtrLevel(*f);
 }
 
@@ -151,13 +167,13 @@ void BoardCore::receive(BoardPort& r, uint8_t byte, const BoardPort* sender)
         // Mismatched framing garbles characters on a real line; flag it.
         const Dcb &a = sender->dcb, &b = r.dcb;
         if (a.BaudRate != b.BaudRate || a.ByteSize != b.ByteSize)
-            r.errors |= CE_FRAME;
+            flagError(r, CE_FRAME);
         else if (a.Parity != b.Parity)
-            r.errors |= CE_RXPARITY;
+            flagError(r, CE_RXPARITY);
     }
     if (takeSoftFlow(r, byte)) return;
     if (r.in.size() >= r.inCap) {
-        r.errors |= CE_RXOVER;
+        flagError(r, CE_RXOVER);
         return;
     }
     r.in.push_back(byte);
@@ -170,6 +186,16 @@ void BoardCore::receive(BoardPort& r, uint8_t byte, const BoardPort* sender)
             queueUrgent(r, r.dcb.XoffChar);
         }
     }
+}
+
+void BoardCore::flagError(BoardPort& p, uint32_t ceFlags)
+{
+    p.errors |= ceFlags;
+    LineCounters& c = p.errorCounts;
+    c.framing += (ceFlags & CE_FRAME) ? 1 : 0;
+    c.parity += (ceFlags & CE_RXPARITY) ? 1 : 0;
+    c.overrun += (ceFlags & (CE_OVERRUN | CE_RXOVER)) ? 1 : 0;
+    c.brk += (ceFlags & CE_BREAK) ? 1 : 0;
 }
 
 size_t BoardCore::take(BoardPort& p, uint8_t* buffer, size_t n)
@@ -214,10 +240,11 @@ bool BoardCore::pumpPort(BoardPort& p, Clock::time_point now)
         }
         p.txFreeAt += ct;
         moved = true;
-        if (p.toPty)
+        if (p.toPty) {
             p.toPty(byte & dataMask);
-        else if (BoardPort* f = farEnd(p))
-            receive(*f, byte & dataMask, &p);
+        } else if (BoardPort* f = farEnd(p)) {
+            if (const auto b = m_faults.pass(f->index, byte & dataMask, p.dcb.ByteSize)) receive(*f, *b, &p);
+        }
     }
     // One wake-up per batch, not per character.
     if (moved) {

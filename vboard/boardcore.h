@@ -2,6 +2,7 @@
 
 #include "boardconfig.h"
 #include "boardport.h"
+#include "linefaults.h"
 
 #include <functional>
 #include <memory>
@@ -25,6 +26,8 @@ public:
 
     // The port whose receiver hears this port's transmitter (nullptr: none).
     BoardPort* farEnd(BoardPort& p);
+    // The port whose transmitter and modem outputs this port hears.
+    BoardPort* source(BoardPort& p);
     bool rtsLevel(const BoardPort& p) const;
     bool dtrLevel(const BoardPort& p) const;
     uint32_t modemStatus(BoardPort& p);
@@ -41,6 +44,8 @@ public:
     // A byte that arrives at a receiver, through the overrun and flow rules;
     // the caller wakes the receiver's waiters.
     void receive(BoardPort& r, uint8_t byte, const BoardPort* sender);
+    // Raises line-error flags and counts them.
+    void flagError(BoardPort& p, uint32_t ceFlags);
     // Takes up to n bytes from the input queue.
     size_t take(BoardPort& p, uint8_t* buffer, size_t n);
     void resetLine(BoardPort& p);
@@ -57,6 +62,7 @@ public:
     std::function<void(std::string)> debugSink;
 
 private:
+    BoardPort* wiredTo(int index);
     bool hasTx(const BoardPort& p) const { return !p.urgent.empty() || !p.out.empty(); }
     bool txHeld(BoardPort& p);
     bool cts(BoardPort& p);
@@ -69,6 +75,7 @@ private:
     void kick(portio::Clock::time_point due);
 
     BoardConfig m_config;
+    LineFaults m_faults;
     std::mutex m_mutex;
     std::vector<std::unique_ptr<BoardPort>> m_ports;
     std::condition_variable m_engineCv;

@@ -32,6 +32,7 @@ struct BoardPort {
     bool xoffSent = false;
     bool xoffReceived = false;
     uint32_t errors = 0;
+    portio::LineCounters errorCounts; // totals since the board was made
 
     uint32_t mask = 0;
     uint64_t maskGen = 0;

@@ -169,7 +169,7 @@ void VirtualBoard::injectReceived(int index, const void* data, size_t n)
 
 void VirtualBoard::injectErrors(int index, uint32_t ceFlags)
 {
-    withPort(index, [&](BoardPort& p) { p.errors |= ceFlags; });
+    withPort(index, [&](BoardPort& p) { m_core->flagError(p, ceFlags); });
 }
 
 std::vector<DriverRequest> VirtualBoard::requests(int index) const

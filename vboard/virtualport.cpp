@@ -173,6 +173,13 @@ Result<ComStat> VirtualPort::clearCommError()
     return s;
 }
 
+Result<LineCounters> VirtualPort::lineCounters()
+{
+    Call c(*this);
+    if (c.status) return c.status;
+    return m_port.errorCounts;
+}
+
 Result<uint32_t> VirtualPort::modemStatus()
 {
     Call c(*this);

@@ -26,6 +26,7 @@ public:
     portio::Status escape(portio::EscapeFunction function) override;
     portio::Result<portio::ComStat> clearCommError() override;
     portio::Result<uint32_t> modemStatus() override;
+    portio::Result<portio::LineCounters> lineCounters() override;
     portio::IoResult read(void* buffer, size_t n) override;
     portio::IoResult write(const void* buffer, size_t n) override;
     portio::Status transmitChar(uint8_t byte) override;

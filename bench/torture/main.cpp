@@ -9,6 +9,8 @@
 #include "cputime.h"
 #include "ptyfarm.h"
 
+#include "bench/support/figuresmain.h"
+
 #include "torture/torturerun.h"
 #include "vboard/boardinstall.h"
 
@@ -134,12 +136,5 @@ void ptyFigures(double seconds)
 
 int main(int argc, char** argv)
 {
-    const double seconds = argc > 1 ? std::atof(argv[1]) : 3.0;
-    if (seconds <= 0) {
-        std::fprintf(stderr, "usage: %s [seconds per measurement]\n", argv[0]);
-        return 2;
-    }
-    boardFigures(seconds);
-    ptyFigures(seconds);
-    return 0;
+    return runFigures(argc, argv, boardFigures, ptyFigures);
 }

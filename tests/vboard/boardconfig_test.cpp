@@ -46,3 +46,20 @@ TEST(BoardOption, BadInputIsRefusedWithItsReason)
         EXPECT_NE(r.error().text.find("--virtual-board"), std::string::npos);
     }
 }
+
+TEST(BoardOption, FaultItems)
+{
+    auto c = parseBoardOption("ports=8,noise=1e-5,drop=COM7:1e-4,drop=com8:0.5,swap=COM5:COM9,nocts=COM4,seed=42");
+    ASSERT_TRUE(c.ok()) << c.error().text;
+    EXPECT_DOUBLE_EQ(c->faults.noise, 1e-5);
+    EXPECT_EQ(c->faults.drops, (std::map<int, double> { { 7, 1e-4 }, { 8, 0.5 } }));
+    EXPECT_EQ(c->faults.swap, std::pair(5, 9));
+    EXPECT_EQ(c->faults.noCts, std::set<int> { 4 });
+    EXPECT_EQ(c->faults.seed, 42u);
+    EXPECT_FALSE(parseBoardOption("")->faults.any());
+    for (const char* bad : { "noise=2", "noise=x", "drop=COM7", "drop=7:0.1", "swap=COM5", "swap=COM5:COM5",
+             "nocts=COM200", "ports=8,drop=COM11:0.1" }) {
+        const auto r = parseBoardOption(bad);
+        EXPECT_FALSE(r.ok()) << bad;
+    }
+}

@@ -65,6 +65,14 @@ TEST(BoardFlow, WithoutFlowControlTheReceiverOverruns)
     EXPECT_NE(stat.errors & CE_RXOVER, 0u);
     EXPECT_EQ(b->clearCommError()->errors, 0u) << "clear-error clears the flags";
     EXPECT_EQ(readBytes(*b, 4096), std::vector<uint8_t>(data.begin(), data.begin() + 4096));
+    // The counters keep every byte that found the queue full, and what a
+    // test injects; clear-error leaves them alone.
+    board.injectErrors(1, CE_FRAME | CE_BREAK);
+    const auto counts = *b->lineCounters();
+    EXPECT_EQ(counts.overrun, 6000u - 4096u);
+    EXPECT_EQ(counts.framing, 1u);
+    EXPECT_EQ(counts.brk, 1u);
+    EXPECT_EQ(counts.parity, 0u);
 }
 
 TEST(BoardFlow, XoffFromTheFarEndHoldsTheWriter)

@@ -1,0 +1,32 @@
+#include "devices.h"
+
+#include "vboard/boardconfig.h"
+#include "vboard/boardinstall.h"
+
+namespace cli {
+
+std::string installDevices(portio::DeviceNamespace& ns, const DeviceOptions& options)
+{
+    if (options.virtualBoard) {
+        auto config = vboard::parseBoardOption(*options.virtualBoard);
+        if (!config) return config.error().text;
+        vboard::installVirtualBoard(ns, *config);
+    }
+    for (const auto& map : options.maps)
+        if (auto e = ns.defineFromMapOption(map)) return "--map " + map + ": " + e.text;
+    return {};
+}
+
+std::vector<std::string> candidateNames(const DeviceOptions& options)
+{
+    int last = 99;
+    if (options.virtualBoard)
+        if (auto config = vboard::parseBoardOption(*options.virtualBoard))
+            last = std::max(last, config->firstCom + config->ports - 1);
+    std::vector<std::string> names;
+    for (int n = 1; n <= last; ++n)
+        names.push_back("COM" + std::to_string(n));
+    return names;
+}
+
+} // namespace cli

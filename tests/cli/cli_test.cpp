@@ -1,0 +1,156 @@
+#include "cliprocess.h"
+
+#include "tests/support/ptypair.h"
+#include "tests/support/waitfor.h"
+#include "res/version.h"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <csignal>
+#include <thread>
+#include <unistd.h>
+
+using nlohmann::json;
+
+namespace {
+
+// Runs this short cannot show a rate: the rate check is left out.
+const std::vector<std::string> FastBoard { "--baud", "921600", "--drain-timeout", "200ms", "--min-rate", "0" };
+
+std::vector<std::string> operator+(std::vector<std::string> a, const std::vector<std::string>& b)
+{
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+// Sends back whatever the port sends, like a loopback plug or a peer in
+// echo mode.
+class EchoPeer {
+public:
+    explicit EchoPeer(PtyPair& pty)
+        : m_thread([this, &pty] {
+            while (!m_stop) {
+                const std::string got = pty.readExactly(4096, std::chrono::milliseconds(20));
+                if (!got.empty()) pty.writeAll(got);
+            }
+        })
+    {
+    }
+    ~EchoPeer()
+    {
+        m_stop = true;
+        m_thread.join();
+    }
+
+private:
+    std::atomic<bool> m_stop { false };
+    std::thread m_thread;
+};
+
+} // namespace
+
+TEST(Cli, ExitStatusAndMessageForEachKindOfCall)
+{
+    struct Case {
+        std::vector<std::string> args;
+        int status;
+        const char* text; // in stdout or stderr
+    };
+    const Case cases[] = {
+        { { "--version" }, 0, "vesperline-cli " VESPERLINE_VERSION "\n" },
+        { { "latency", "COM3", "--virtual-board", "--count", "5" }, 0, "COM3: 5 round trips, median" },
+        { { "latency", "COM3", "--virtual-board=open", "--count", "5" }, 1, "no byte came back" },
+        { { "verify", "COM3", "--virtual-board", "--parity", "bogus" }, 2, "--parity" },
+        { { "verify", "COM3", "--virtual-board", "--baud", "fast" }, 2, "--baud" },
+        { { "verify", "COM3-COMx", "--virtual-board" }, 2, "\"COM3-COMx\" is not a range" },
+        { { "verify", "COM3", "--virtual-board=noise=2" }, 2, "--virtual-board: noise rate must be" },
+        { { "verify", "COM3", "--duration", "10 parsecs" }, 2, "--duration" },
+        { { "verify", "COM3", "--duration", "1s", "--bytes", "5" }, 2, "excludes" },
+        { { "verify", "COM3,COM4,COM5", "--wiring", "pairs" }, 2, "even number of ports" },
+        { { "verify", "COM3", "--map", "COM3" }, 2, "--map expects NAME=TARGET" },
+        { { "frobnicate" }, 2, "unknown command \"frobnicate\"" },
+        { { "verify", "COM3", "--virtual-board", "--bytes", "5000", "--baud", "921600", "--min-rate", "50" }, 1,
+            "throughput" },
+        { { "verify", "COM3", "--map", "COM3=/dev/null", "--bytes", "10" }, 1, "cannot be opened" },
+    };
+    for (const Case& c : cases) {
+        const auto r = runCli(c.args);
+        SCOPED_TRACE(c.args[0] + " " + (c.args.size() > 1 ? c.args[1] : "") + ": " + r.out + r.err);
+        EXPECT_EQ(r.status, c.status);
+        EXPECT_NE((r.out + r.err).find(c.text), std::string::npos);
+    }
+}
+
+TEST(Cli, AFaultFailsTheRunAndTheReportsNameThePortAndCounter)
+{
+    CliProcess p(std::vector<std::string> { "verify", "COM3-COM10", "--virtual-board=ports=8,drop=COM7:2e-3", "--bytes",
+                     "10000", "--report", "{dir}/r.json", "--junit", "{dir}/r.xml", "--csv", "{dir}/r.csv", "--quiet" }
+        + FastBoard);
+    ASSERT_EQ(p.wait(), 1) << p.err();
+    const json r = json::parse(p.file("r.json"));
+    EXPECT_EQ(r["result"], "fail");
+    EXPECT_EQ(r["interrupted"], false);
+    EXPECT_EQ(r["settings"]["baud"], 921600);
+    ASSERT_EQ(r["ports"].size(), 8u);
+    for (const auto& port : r["ports"]) {
+        const bool com7 = port["port"] == "COM7";
+        EXPECT_EQ(port["result"], com7 ? "fail" : "pass") << port.dump();
+        EXPECT_EQ(port["bytes_sent"], 10000);
+        EXPECT_EQ(port["errors"]["lost"].get<int>() > 0, com7);
+        EXPECT_EQ(port["errors"]["framing"], 0);
+        EXPECT_EQ(port["first_error"].is_object(), com7);
+    }
+    EXPECT_EQ(r["ports"][4]["first_error"]["expected_hex"].get<std::string>().size(), 47u);
+    const std::string xml = p.file("r.xml");
+    EXPECT_NE(xml.find("tests=\"8\" failures=\"1\""), std::string::npos) << xml;
+    EXPECT_NE(xml.find("name=\"COM7\">\n    <failure message=\""), std::string::npos) << xml;
+    const std::string csv = p.file("r.csv");
+    EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 9);
+    EXPECT_NE(csv.find("\nCOM7,vboard:4,fail,10000,"), std::string::npos) << csv;
+    EXPECT_EQ(p.out().rfind("FAIL: 7 of 8 ports passed", 0), 0u) << p.out();
+}
+
+TEST(Cli, APseudoTerminalWithAnEchoingPeerPasses)
+{
+    PtyPair pty;
+    EchoPeer echo(pty);
+    CliProcess p({ "verify", pty.slavePath(), "--bytes", "200000", "--min-rate", "0", "--report", "{dir}/r.json" });
+    ASSERT_EQ(p.wait(), 0) << p.out() << p.err();
+    const json port = json::parse(p.file("r.json"))["ports"][0];
+    EXPECT_EQ(port["bytes_received"], 200000);
+    EXPECT_EQ(port["device"], pty.slavePath());
+    // A pseudo-terminal cannot tell about line errors or modem lines.
+    for (const char* counter : { "framing", "parity", "overrun", "break" })
+        EXPECT_EQ(port["errors"][counter], "not available");
+    EXPECT_EQ(port["modem_lines"]["result"], "not available");
+    EXPECT_TRUE(port["latency_us"]["median"].is_number());
+}
+
+TEST(Cli, CtrlCStopsTheRunAndWritesTheReportSoFar)
+{
+    CliProcess p(
+        { "verify", "COM3-COM10", "--virtual-board=ports=8", "--duration", "60s", "--report", "{dir}/r.json" });
+    ASSERT_TRUE(waitFor([&] { return p.err().find("bytes sent") != std::string::npos; }, std::chrono::seconds(20)));
+    p.signal(SIGINT);
+    ASSERT_EQ(p.wait(), 1) << p.err();
+    const json r = json::parse(p.file("r.json"));
+    EXPECT_EQ(r["interrupted"], true);
+    EXPECT_EQ(r["result"], "fail");
+    EXPECT_LT(r["duration_s"].get<double>(), 30);
+    for (const auto& port : r["ports"])
+        EXPECT_EQ(port["reason"], "interrupted") << port.dump();
+    EXPECT_NE(p.out().find("(interrupted)"), std::string::npos);
+}
+
+TEST(Cli, PortsListsTheBoardAndMappedDevices)
+{
+    PtyPair pty;
+    const auto r = runCli({ "ports", "--json", "--virtual-board=ports=4", "--map", "COM1=" + pty.slavePath() });
+    ASSERT_EQ(r.status, 0) << r.err;
+    const json j = json::parse(r.out);
+    ASSERT_EQ(j.size(), 5u) << r.out;
+    EXPECT_EQ(j[0], (json { { "port", "COM1" }, { "device", pty.slavePath() }, { "description", "pseudo-terminal" } }));
+    EXPECT_EQ(j[1], (json { { "port", "COM3" }, { "device", "vboard:0" }, { "description", "virtual board port" } }));
+    EXPECT_EQ(j[4]["port"], "COM6");
+}

@@ -1,0 +1,185 @@
+#include "tests/support/ptypair.h"
+#include "vboard/boardconfig.h"
+#include "vboard/boardinstall.h"
+#include "verify/portlist.h"
+#include "verify/verifyrun.h"
+
+#include <gtest/gtest.h>
+
+#include <poll.h>
+#include <thread>
+#include <unistd.h>
+
+using namespace verify;
+
+namespace {
+
+VerifySettings fastSettings(uint64_t bytes)
+{
+    VerifySettings s;
+    s.line.baud = 921600;
+    s.bytes = bytes;
+    s.drainTimeout = std::chrono::milliseconds(200);
+    s.latencySamples = 1;
+    s.latencyTimeout = s.modemTimeout = std::chrono::milliseconds(100);
+    s.minRate = 0; // rates of runs this short are luck; the benchmark measures them
+    return s;
+}
+
+RunReport runOnBoard(const std::string& board, const std::string& ports, const VerifySettings& s)
+{
+    portio::DeviceNamespace ns;
+    auto config = vboard::parseBoardOption(board);
+    EXPECT_TRUE(config) << config.error().text;
+    vboard::installVirtualBoard(ns, *config);
+    auto names = parsePortList(ports);
+    auto sources = planWiring(s.wiring, *names);
+    EXPECT_TRUE(sources) << sources.error().text;
+    return VerifyRun(ns, *names, *sources, s).run();
+}
+
+const PortReport& port(const RunReport& r, const std::string& name)
+{
+    for (const auto& p : r.ports)
+        if (p.port == name) return p;
+    throw std::runtime_error("no report for " + name);
+}
+
+// Copies between the masters of two pty pairs, as a cable through a relay;
+// drops every millionth byte of each direction when lossy.
+class Relay {
+public:
+    Relay(PtyPair& a, PtyPair& b, bool lossy)
+        : m_thread([this, &a, &b, lossy] { run(a.masterFd(), b, b.masterFd(), a, lossy); })
+    {
+    }
+    ~Relay()
+    {
+        m_stop = true;
+        m_thread.join();
+    }
+
+private:
+    void run(int fa, PtyPair& b, int fb, PtyPair& a, bool lossy)
+    {
+        uint64_t counts[2] = {};
+        while (!m_stop) {
+            pollfd fds[2] = { { fa, POLLIN, 0 }, { fb, POLLIN, 0 } };
+            if (::poll(fds, 2, 20) <= 0) continue;
+            for (int i = 0; i < 2; ++i)
+                if (fds[i].revents & POLLIN) copy(fds[i].fd, i ? a : b, counts[i], lossy);
+        }
+    }
+    static void copy(int from, PtyPair& to, uint64_t& count, bool lossy)
+    {
+        uint8_t buf[65536];
+        const ssize_t n = ::read(from, buf, sizeof buf);
+        if (n <= 0) return;
+        std::string out;
+        for (ssize_t i = 0; i < n; ++i)
+            if (!lossy || ++count % 1000000 != 0) out += char(buf[i]);
+        to.writeAll(out);
+    }
+
+    std::atomic<bool> m_stop { false };
+    std::thread m_thread;
+};
+
+} // namespace
+
+TEST(VerifyRun, ACleanBoardOfNinetySixPortsPasses)
+{
+    const auto r = runOnBoard("", "COM3-COM98", fastSettings(2000));
+    ASSERT_EQ(r.ports.size(), 96u);
+    for (const auto& p : r.ports) {
+        EXPECT_TRUE(p.pass) << p.port << ": " << p.reason;
+        EXPECT_EQ(p.bytesReceived, 2000u);
+        EXPECT_EQ(p.modem.state, ModemCheck::State::Passed) << p.port;
+        ASSERT_TRUE(p.lineErrors) << p.port;
+        EXPECT_EQ(p.lineErrors->total(), 0u);
+    }
+    EXPECT_TRUE(r.pass);
+}
+
+struct FaultCase {
+    const char* board;
+    const char* wiring;
+    std::vector<std::string> failing; // every other port passes
+    uint64_t StreamCounts::*counter; // nonzero on the failing ports (null: none)
+    const char* reason;
+};
+
+const std::vector<std::string> AllEight { "COM3", "COM4", "COM5", "COM6", "COM7", "COM8", "COM9", "COM10" };
+
+const FaultCase FaultCases[] = {
+    { "ports=8,noise=1e-3", "loopback", AllEight, &StreamCounts::corrupt, "corrupted" },
+    { "ports=8,drop=COM7:4e-3", "loopback", { "COM7" }, &StreamCounts::lost, "lost" },
+    { "ports=8,wiring=pairs,drop=COM7:4e-3", "pairs", { "COM7" }, &StreamCounts::lost, "lost" },
+    { "ports=8,swap=COM5:COM9", "loopback", { "COM5", "COM9" }, &StreamCounts::misrouted, "receives COM" },
+    { "ports=8,nocts=COM4", "loopback", { "COM4" }, nullptr, "CTS does not follow RTS" },
+    { "ports=8,wiring=pairs,nocts=COM4", "pairs", { "COM4" }, nullptr, "CTS does not follow RTS" },
+};
+
+class InjectedFault : public testing::TestWithParam<FaultCase> { };
+
+TEST_P(InjectedFault, FailsTheRightPortWithTheRightCounter)
+{
+    const FaultCase& c = GetParam();
+    auto s = fastSettings(5000);
+    s.wiring = c.wiring;
+    const auto r = runOnBoard(c.board, "COM3-COM10", s);
+    EXPECT_FALSE(r.pass);
+    for (const auto& p : r.ports) {
+        const bool failing = std::find(c.failing.begin(), c.failing.end(), p.port) != c.failing.end();
+        EXPECT_EQ(p.pass, !failing) << p.port << ": " << p.reason;
+        if (!failing) continue;
+        EXPECT_NE(p.reason.find(c.reason), std::string::npos) << p.port << ": " << p.reason;
+        if (c.counter) EXPECT_GT(p.stream.*c.counter, 0u) << p.port;
+        // A miswired port also misses its own data; nothing else is counted.
+        const uint64_t own = c.counter ? p.stream.*c.counter : 0;
+        const uint64_t missed = c.counter == &StreamCounts::misrouted ? p.stream.lost : 0;
+        EXPECT_EQ(p.stream.total(), own + missed) << p.port;
+    }
+    if (c.counter != &StreamCounts::misrouted) return;
+    EXPECT_EQ(port(r, "COM5").reason, "receives COM9's data");
+    EXPECT_EQ(port(r, "COM9").misroutedFrom, std::vector<std::string> { "COM5" });
+    EXPECT_EQ(port(r, "COM5").stream.lost, 5000u);
+}
+
+INSTANTIATE_TEST_SUITE_P(VirtualBoard, InjectedFault, testing::ValuesIn(FaultCases));
+
+TEST(VerifyRun, PortsThatCannotTakePartFailWithTheirReason)
+{
+    auto s = fastSettings(2000);
+    s.wiring = "pairs";
+    const auto r = runOnBoard("ports=4,wiring=pairs", "COM3,COM4,COM5,COM77", s);
+    EXPECT_FALSE(r.pass);
+    EXPECT_TRUE(port(r, "COM3").pass) << port(r, "COM3").reason;
+    EXPECT_NE(port(r, "COM77").reason.find("cannot be opened"), std::string::npos) << port(r, "COM77").reason;
+    // COM5 hears COM77, which sent nothing: a fail, never a pass on no data.
+    EXPECT_NE(port(r, "COM5").reason.find("COM77 (its source) cannot be opened"), std::string::npos)
+        << port(r, "COM5").reason;
+}
+
+TEST(VerifyRun, PseudoTerminalsThroughALossyRelayFail)
+{
+    for (bool lossy : { false, true }) {
+        SCOPED_TRACE(lossy ? "lossy" : "clean");
+        PtyPair a, b;
+        Relay relay(a, b, lossy);
+        auto s = fastSettings(1100000);
+        s.wiring = "pairs";
+        s.minRate = 0;
+        portio::DeviceNamespace ns;
+        const auto r = VerifyRun(ns, { a.slavePath(), b.slavePath() }, { 1, 0 }, s).run();
+        for (const auto& p : r.ports) {
+            EXPECT_EQ(p.pass, !lossy) << p.port << ": " << p.reason;
+            EXPECT_EQ(p.stream.lost, lossy ? 1u : 0u);
+            EXPECT_EQ(p.stream.total(), p.stream.lost);
+            // A pseudo-terminal has neither error counters nor modem lines.
+            EXPECT_FALSE(p.lineErrors);
+            EXPECT_EQ(p.modem.state, ModemCheck::State::NotAvailable);
+        }
+        EXPECT_EQ(r.pass, !lossy);
+    }
+}

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "report.h"
+#include "streamchecker.h"
+
+#include "portio/port.h"
+
+#include <atomic>
+#include <chrono>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace verify {
+
+using Clock = std::chrono::steady_clock;
+
+// One port of a run: its handle, what its sender has sent and what its
+// receiver has checked. The sender and receiver threads share only the
+// atomics; the rest belongs to whoever runs the phase.
+struct Lane {
+    std::string name;
+    std::string device;
+    int source = 0; // index of the lane whose data this one receives
+    portio::PortPtr port;
+    std::string failure; // why the port cannot take part
+
+    std::atomic<uint64_t> sent { 0 };
+    std::atomic<bool> sendDone { false };
+    std::atomic<uint64_t> received { 0 };
+    std::atomic<bool> receiveDone { false };
+    std::string sendFailure;
+    std::string receiveFailure;
+    std::unique_ptr<StreamChecker> checker;
+    Clock::time_point firstByte {};
+    size_t firstCount = 0;
+    Clock::time_point lastByte {};
+
+    ModemCheck modem;
+    std::optional<LatencyStats> latency;
+    std::optional<portio::LineCounters> countersAtStart;
+
+    bool usable() const { return port && failure.empty(); }
+};
+
+} // namespace verify

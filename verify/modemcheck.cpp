@@ -1,0 +1,64 @@
+#include "modemcheck.h"
+
+#include <thread>
+
+namespace verify {
+
+using namespace portio;
+
+namespace {
+
+struct Step {
+    EscapeFunction function;
+    uint32_t lines; // watcher's inputs that must follow
+    bool on;
+    const char* text;
+};
+
+constexpr Step Steps[] = {
+    { EscapeFunction::SETRTS, MS_CTS_ON, true, "CTS does not follow RTS" },
+    { EscapeFunction::SETDTR, MS_DSR_ON | MS_RLSD_ON, true, "DSR and DCD do not follow DTR" },
+    { EscapeFunction::CLRRTS, MS_CTS_ON, false, "CTS does not follow RTS" },
+    { EscapeFunction::CLRDTR, MS_DSR_ON | MS_RLSD_ON, false, "DSR and DCD do not follow DTR" },
+    { EscapeFunction::SETRTS, MS_CTS_ON, true, "CTS does not follow RTS" },
+    { EscapeFunction::SETDTR, MS_DSR_ON | MS_RLSD_ON, true, "DSR and DCD do not follow DTR" },
+};
+
+ModemCheck notAvailable(const PortError& e)
+{
+    return { ModemCheck::State::NotAvailable, e.text };
+}
+
+// Modem lines settle in microseconds on a board, in a few milliseconds
+// through a USB adapter: polled, since not every driver signals changes.
+Result<bool> follows(Port& watcher, const Step& step, std::chrono::milliseconds timeout)
+{
+    const auto end = std::chrono::steady_clock::now() + timeout;
+    for (;;) {
+        auto status = watcher.modemStatus();
+        if (!status) return status.error();
+        const uint32_t seen = *status & step.lines;
+        if (seen == (step.on ? step.lines : 0)) return true;
+        if (std::chrono::steady_clock::now() >= end) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+}
+
+} // namespace
+
+ModemCheck checkModemLines(Port& driver, Port& watcher, std::chrono::milliseconds timeout)
+{
+    if (auto s = watcher.modemStatus(); !s) return notAvailable(s.error());
+    for (const Step& step : Steps) {
+        if (auto e = driver.escape(step.function)) {
+            if (e.code == ErrorCode::NotSupported) return notAvailable(e);
+            return { ModemCheck::State::Failed, e.text };
+        }
+        auto ok = follows(watcher, step, timeout);
+        if (!ok) return notAvailable(ok.error());
+        if (!*ok) return { ModemCheck::State::Failed, step.text };
+    }
+    return { ModemCheck::State::Passed, {} };
+}
+
+} // namespace verify

@@ -1,0 +1,16 @@
+#pragma once
+
+#include "report.h"
+
+#include "portio/port.h"
+
+#include <chrono>
+
+namespace verify {
+
+// Raises and drops RTS and DTR on `driver` and checks that CTS, DSR and DCD
+// of `watcher` (the port wired to it; the same port on a loopback plug)
+// follow within the time-out.
+ModemCheck checkModemLines(portio::Port& driver, portio::Port& watcher, std::chrono::milliseconds timeout);
+
+} // namespace verify

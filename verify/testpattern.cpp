@@ -1,0 +1,111 @@
+#include "testpattern.h"
+
+#include <algorithm>
+
+namespace verify {
+
+namespace {
+
+constexpr uint8_t SyncNibble = 0xA;
+constexpr size_t HeaderSize = 13; // sync, 3 id nibbles, 8 number nibbles, check
+
+uint64_t mix(uint64_t x)
+{
+    x += 0x9E3779B97F4A7C15ull;
+    x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ull;
+    x = (x ^ (x >> 27)) * 0x94D049BB133111EBull;
+    return x ^ (x >> 31);
+}
+
+uint8_t checkNibble(const uint8_t* nibbles, size_t n)
+{
+    unsigned sum = 5;
+    for (size_t i = 0; i < n; ++i)
+        sum = (sum * 3 + nibbles[i]) & 0xF;
+    return uint8_t(sum);
+}
+
+} // namespace
+
+TestPattern::TestPattern(int dataBits)
+    : m_dataBits(std::clamp(dataBits, 5, 8))
+{
+}
+
+TestPattern::Frame TestPattern::frame(uint32_t source, uint64_t number) const
+{
+    Frame f {};
+    uint8_t nib[FrameSize] {};
+    nib[0] = SyncNibble;
+    for (int i = 0; i < 3; ++i)
+        nib[1 + i] = (source >> (4 * i)) & 0xF;
+    // The number is keyed by the source, so that two ports' headers differ
+    // in most nibbles, not just in the id.
+    const uint64_t key = mix(source);
+    for (int i = 0; i < 8; ++i)
+        nib[4 + i] = ((number ^ key) >> (4 * i)) & 0xF;
+    nib[12] = checkNibble(nib + 1, 11);
+    const uint64_t r = mix((uint64_t(source) << 40) ^ number);
+    for (int i = 13; i < 16; ++i)
+        nib[i] = (r >> (4 * i)) & 0xF;
+    const unsigned upperMask = (1u << (m_dataBits - 5)) - 1;
+    for (size_t i = 0; i < FrameSize; ++i) {
+        const unsigned upper = (r >> (3 * i)) & upperMask;
+        f[i] = uint8_t(nib[i] | (i == 0 ? 0x10 : 0) | (upper << 5));
+    }
+    return f;
+}
+
+uint8_t TestPattern::byteAt(uint32_t source, uint64_t offset) const
+{
+    const uint64_t number = offset / FrameSize;
+    if (source != m_cachedSource || number != m_cachedNumber) {
+        m_cached = frame(source, number);
+        m_cachedSource = source;
+        m_cachedNumber = number;
+    }
+    return m_cached[offset % FrameSize];
+}
+
+void TestPattern::fill(uint32_t source, uint64_t offset, uint8_t* out, size_t n) const
+{
+    while (n) {
+        byteAt(source, offset); // makes the frame
+        const size_t in = offset % FrameSize, k = std::min(n, FrameSize - in);
+        std::copy_n(m_cached.begin() + ptrdiff_t(in), k, out);
+        out += k;
+        offset += k;
+        n -= k;
+    }
+}
+
+size_t TestPattern::matching(uint32_t source, uint64_t offset, const uint8_t* p, size_t n) const
+{
+    size_t done = 0;
+    while (done < n) {
+        byteAt(source, offset + done);
+        const size_t in = (offset + done) % FrameSize, k = std::min(n - done, FrameSize - in);
+        const auto* frame = m_cached.data() + in;
+        const auto miss = std::mismatch(frame, frame + k, p + done).first - frame;
+        done += size_t(miss);
+        if (size_t(miss) < k) break;
+    }
+    return done;
+}
+
+std::optional<TestPattern::Origin> TestPattern::frameAt(const uint8_t* p, size_t n) const
+{
+    if (n < HeaderSize || (p[0] & 0x1F) != (0x10 | SyncNibble)) return std::nullopt;
+    uint32_t source = 0;
+    uint64_t number = 0;
+    for (int i = 0; i < 3; ++i)
+        source |= uint32_t(p[1 + i] & 0xF) << (4 * i);
+    for (int i = 0; i < 8; ++i)
+        number |= uint64_t(p[4 + i] & 0xF) << (4 * i);
+    number = (number ^ mix(source)) & 0xFFFFFFFFu;
+    const Frame f = frame(source, number);
+    if (!std::equal(p, p + std::min(n, FrameSize), f.begin())) return std::nullopt;
+    return Origin { source, number * FrameSize };
+}
+
+} // namespace verify

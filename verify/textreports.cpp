@@ -1,0 +1,125 @@
+#include "textreports.h"
+
+#include <cstdio>
+
+namespace verify {
+
+namespace {
+
+std::string format(const char* fmt, auto... args)
+{
+    char buf[512];
+    std::snprintf(buf, sizeof buf, fmt, args...);
+    return buf;
+}
+
+std::string lineErrorsText(const PortReport& p)
+{
+    return p.lineErrors ? std::to_string(p.lineErrors->total()) : "n/a";
+}
+
+std::string latencyText(const PortReport& p)
+{
+    return p.latency ? format("%.0f/%.0f", p.latency->medianUs, p.latency->p99Us) : "n/a";
+}
+
+std::string xmlEscaped(const std::string& s)
+{
+    std::string out;
+    for (char c : s) {
+        switch (c) {
+        case '&':
+            out += "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        case '"':
+            out += "&quot;";
+            break;
+        default:
+            out += c;
+        }
+    }
+    return out;
+}
+
+std::string csvField(const std::string& s)
+{
+    if (s.find_first_of(",\"\n") == std::string::npos) return s;
+    std::string out = "\"";
+    for (char c : s)
+        out += c == '"' ? std::string("\"\"") : std::string(1, c);
+    return out + "\"";
+}
+
+int failures(const RunReport& r)
+{
+    int n = 0;
+    for (const auto& p : r.ports)
+        n += p.pass ? 0 : 1;
+    return n;
+}
+
+} // namespace
+
+std::string summaryTable(const RunReport& r)
+{
+    std::string s
+        = format("%-12s %-6s %12s %12s %8s %8s %6s %6s %8s %6s %6s %-13s %-13s %s\n", "PORT", "RESULT", "SENT",
+            "RECEIVED", "LOST", "CORRUPT", "DUP", "ORDER", "MISROUTE", "LINE", "RATE", "LATENCY_US", "MODEM", "REASON");
+    for (const auto& p : r.ports) {
+        const auto& c = p.stream;
+        s += format("%-12s %-6s %12llu %12llu %8llu %8llu %6llu %6llu %8llu %6s %6.3f %-13s %-13s %s\n", p.port.c_str(),
+            p.pass ? "pass" : "FAIL", (unsigned long long)p.bytesSent, (unsigned long long)p.bytesReceived,
+            (unsigned long long)c.lost, (unsigned long long)c.corrupt, (unsigned long long)c.duplicate,
+            (unsigned long long)c.reordered, (unsigned long long)c.misrouted, lineErrorsText(p).c_str(),
+            p.lineRateFraction, latencyText(p).c_str(), modemStateName(p.modem.state), p.reason.c_str());
+    }
+    s += format("%s: %d of %zu ports passed in %.1f s%s\n", r.pass ? "PASS" : "FAIL", int(r.ports.size()) - failures(r),
+        r.ports.size(), r.durationS, r.interrupted ? " (interrupted)" : "");
+    return s;
+}
+
+std::string junitXml(const RunReport& r)
+{
+    std::string s = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
+    s += format("<testsuite name=\"vesperline-verify\" tests=\"%zu\" failures=\"%d\" time=\"%.3f\">\n", r.ports.size(),
+        failures(r), r.durationS);
+    for (const auto& p : r.ports) {
+        s += "  <testcase classname=\"verify\" name=\"" + xmlEscaped(p.port) + "\"";
+        if (p.pass) {
+            s += "/>\n";
+            continue;
+        }
+        s += ">\n    <failure message=\"" + xmlEscaped(p.reason) + "\">" + xmlEscaped(p.reason) + "</failure>\n";
+        s += "  </testcase>\n";
+    }
+    return s + "</testsuite>\n";
+}
+
+std::string csvTable(const RunReport& r)
+{
+    std::string s = "port,device,result,bytes_sent,bytes_received,lost,corrupt,duplicate,reordered,misrouted,framing,"
+                    "parity,overrun,break,line_rate_fraction,latency_median_us,latency_p99_us,modem_lines,reason\n";
+    for (const auto& p : r.ports) {
+        const auto& c = p.stream;
+        const auto line = [&](uint64_t portio::LineCounters::*f) {
+            return p.lineErrors ? std::to_string((*p.lineErrors).*f) : std::string("not available");
+        };
+        s += csvField(p.port) + "," + csvField(p.device) + "," + (p.pass ? "pass" : "fail") + ","
+            + std::to_string(p.bytesSent) + "," + std::to_string(p.bytesReceived) + "," + std::to_string(c.lost) + ","
+            + std::to_string(c.corrupt) + "," + std::to_string(c.duplicate) + "," + std::to_string(c.reordered) + ","
+            + std::to_string(c.misrouted) + "," + line(&portio::LineCounters::framing) + ","
+            + line(&portio::LineCounters::parity) + "," + line(&portio::LineCounters::overrun) + ","
+            + line(&portio::LineCounters::brk) + "," + format("%.4f", p.lineRateFraction) + ","
+            + (p.latency ? format("%.1f,%.1f", p.latency->medianUs, p.latency->p99Us) : "not available,not available")
+            + "," + modemStateName(p.modem.state) + "," + csvField(p.reason) + "\n";
+    }
+    return s;
+}
+
+} // namespace verify

@@ -1,0 +1,298 @@
+#include "verifyrun.h"
+
+#include "latency.h"
+#include "modemcheck.h"
+
+#include <algorithm>
+#include <thread>
+
+namespace verify {
+
+using namespace portio;
+
+namespace {
+
+constexpr size_t ReadSize = 4096;
+constexpr int MaxStalls = 2;
+
+double seconds(Clock::duration d)
+{
+    return std::chrono::duration<double>(d).count();
+}
+
+// About half a second of line time per write: a line idles for a moment
+// between two writes, so few and long ones keep it near its full rate.
+size_t chunkSize(const LineSettings& line)
+{
+    return std::clamp<size_t>(size_t(charactersPerSecond(line) / 2), 16, 65536);
+}
+
+// The last write of a timed run stops at the deadline.
+size_t untilDeadline(const LineSettings& line, Clock::duration left)
+{
+    return size_t(std::max(1.0, std::chrono::duration<double>(left).count() * charactersPerSecond(line)));
+}
+
+CommTimeouts loadTimeouts(const LineSettings& line)
+{
+    // A write may take twice its line time and a second more before the run
+    // calls the line stalled (flow control that never lets go).
+    const double writeMs = 2000.0 * double(chunkSize(line)) / charactersPerSecond(line);
+    CommTimeouts t;
+    // A read returns what is waiting, or the first bytes that come.
+    t.ReadIntervalTimeout = MAXDWORD;
+    t.ReadTotalTimeoutMultiplier = MAXDWORD;
+    t.ReadTotalTimeoutConstant = 100;
+    t.WriteTotalTimeoutConstant = uint32_t(std::min(writeMs, 3.6e6)) + 1000;
+    return t;
+}
+
+std::vector<std::vector<int>> groups(const std::vector<std::unique_ptr<Lane>>& lanes)
+{
+    std::vector<std::vector<int>> g;
+    for (int i = 0; i < int(lanes.size()); ++i) {
+        const int s = lanes[size_t(i)]->source;
+        if (s == i)
+            g.push_back({ i });
+        else if (i < s)
+            g.push_back({ i, s });
+    }
+    return g;
+}
+
+} // namespace
+
+VerifyRun::VerifyRun(DeviceNamespace& ns, std::vector<std::string> ports, std::vector<int> sources,
+    VerifySettings settings, const std::atomic<bool>* stop)
+    : m_ns(ns)
+    , m_settings(std::move(settings))
+    , m_stop(stop)
+{
+    if (!m_settings.duration && !m_settings.bytes) m_settings.duration = std::chrono::seconds(10);
+    for (size_t i = 0; i < ports.size(); ++i) {
+        auto lane = std::make_unique<Lane>();
+        lane->name = ports[i];
+        lane->source = i < sources.size() ? sources[i] : int(i);
+        m_lanes.push_back(std::move(lane));
+    }
+}
+
+VerifyRun::~VerifyRun()
+{
+    for (auto& lane : m_lanes)
+        if (lane->port) lane->port->close();
+}
+
+RunReport VerifyRun::run(const ProgressFn& progress)
+{
+    m_start = Clock::now();
+    open();
+    prepare();
+    load(progress);
+    RunReport report;
+    report.settings = m_settings;
+    report.interrupted = stopped();
+    for (auto& lane : m_lanes)
+        report.ports.push_back(reportFor(*lane));
+    report.durationS = seconds(Clock::now() - m_start);
+    report.pass = !report.interrupted && !report.ports.empty()
+        && std::all_of(report.ports.begin(), report.ports.end(), [](const PortReport& p) { return p.pass; });
+    return report;
+}
+
+void VerifyRun::open()
+{
+    Dcb plain = toDcb(m_settings.line);
+    plain.fOutxCtsFlow = plain.fOutX = plain.fInX = false;
+    plain.fRtsControl = RTS_CONTROL_ENABLE;
+    for (auto& lane : m_lanes) {
+        auto device = m_ns.query(lane->name);
+        lane->device = device ? *device : lane->name;
+        auto port = m_ns.open(lane->name, Access::ReadWrite);
+        if (!port) {
+            lane->failure = "cannot be opened: " + port.error().text;
+            continue;
+        }
+        lane->port = std::move(*port);
+        if (auto e = lane->port->setState(plain)) lane->failure = "line settings refused: " + e.text;
+    }
+}
+
+void VerifyRun::prepare()
+{
+    std::vector<std::thread> threads;
+    for (const auto& g : groups(m_lanes))
+        threads.emplace_back([this, g] { prepareGroup(g); });
+    for (auto& t : threads)
+        t.join();
+}
+
+void VerifyRun::prepareGroup(const std::vector<int>& members)
+{
+    for (int i : members) {
+        Lane& lane = *m_lanes[size_t(i)];
+        Lane& src = *m_lanes[size_t(lane.source)];
+        if (lane.usable() && src.usable()) lane.modem = checkModemLines(*src.port, *lane.port, m_settings.modemTimeout);
+    }
+    Lane& a = *m_lanes[size_t(members.front())];
+    Lane& b = *m_lanes[size_t(members.back())];
+    if (a.usable() && b.usable() && m_settings.latencySamples > 0) {
+        auto l = measureLatency(*a.port, *b.port, m_settings.latencySamples, m_settings.latencyTimeout);
+        if (l) a.latency = b.latency = *l;
+    }
+    const Dcb dcb = toDcb(m_settings.line);
+    for (int i : members) {
+        Lane& lane = *m_lanes[size_t(i)];
+        if (!lane.usable()) continue;
+        if (auto e = lane.port->setState(dcb)) lane.failure = "line settings refused: " + e.text;
+        if (auto e = lane.port->setTimeouts(loadTimeouts(m_settings.line)))
+            lane.failure = "time-outs refused: " + e.text;
+        if (auto c = lane.port->lineCounters()) lane.countersAtStart = *c;
+        (void)lane.port->purge(PURGE_RXCLEAR | PURGE_TXCLEAR);
+    }
+}
+
+void VerifyRun::load(const ProgressFn& progress)
+{
+    for (size_t i = 0; i < m_lanes.size(); ++i)
+        m_lanes[i]->checker = std::make_unique<StreamChecker>(m_settings.line.dataBits, uint32_t(m_lanes[i]->source));
+    m_loadStart = Clock::now();
+    std::vector<std::thread> threads;
+    for (auto& lane : m_lanes)
+        threads.emplace_back([this, l = lane.get()] { receive(*l); });
+    for (auto& lane : m_lanes)
+        threads.emplace_back([this, l = lane.get()] { send(*l); });
+    const auto done = [&] {
+        return std::all_of(m_lanes.begin(), m_lanes.end(), [](const auto& l) { return l->receiveDone.load(); });
+    };
+    // Progress is shown a few times a second; the threads do not wait for it.
+    while (!done()) {
+        if (progress) progress(this->progress());
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    for (auto& t : threads)
+        t.join();
+    if (progress) progress(this->progress());
+}
+
+void VerifyRun::send(Lane& lane)
+{
+    const auto index = uint32_t(
+        std::find_if(m_lanes.begin(), m_lanes.end(), [&](auto& l) { return l.get() == &lane; }) - m_lanes.begin());
+    const TestPattern pattern(m_settings.line.dataBits);
+    std::vector<uint8_t> buf(chunkSize(m_settings.line));
+    const auto deadline = m_settings.duration ? std::optional(m_loadStart + *m_settings.duration) : std::nullopt;
+    uint64_t offset = 0;
+    int stalls = 0;
+    while (lane.usable() && !stopped() && !(deadline && Clock::now() >= *deadline)) {
+        size_t n = buf.size();
+        if (m_settings.bytes) n = size_t(std::min<uint64_t>(n, *m_settings.bytes - offset));
+        if (deadline) n = std::min(n, untilDeadline(m_settings.line, *deadline - Clock::now()));
+        if (n == 0) break;
+        pattern.fill(index, offset, buf.data(), n);
+        const IoResult r = lane.port->write(buf.data(), n);
+        offset += r.count;
+        lane.sent = offset;
+        if (r.ok() || (r.error.code == ErrorCode::TimedOut && r.count > 0)) {
+            stalls = 0;
+        } else if (r.error.code != ErrorCode::TimedOut || ++stalls >= MaxStalls) {
+            lane.sendFailure = "sending failed: " + r.error.text;
+            break;
+        }
+    }
+    lane.sendDone = true;
+}
+
+void VerifyRun::receive(Lane& lane)
+{
+    std::vector<uint8_t> buf(ReadSize);
+    auto quietSince = Clock::now();
+    bool sawSendDone = false;
+    while (lane.usable()) {
+        const IoResult r = lane.port->read(buf.data(), buf.size());
+        const auto now = Clock::now();
+        if (r.count) {
+            if (!lane.received) {
+                lane.firstByte = now;
+                lane.firstCount = r.count;
+            }
+            lane.checker->feed(buf.data(), r.count);
+            lane.received += r.count;
+            lane.lastByte = quietSince = now;
+        }
+        if (!r.ok() && r.error.code != ErrorCode::TimedOut) {
+            lane.receiveFailure = "receiving failed: " + r.error.text;
+            break;
+        }
+        // Bytes in flight when the sender stops get the drain time-out.
+        if (!sawSendDone && m_lanes[size_t(lane.source)]->sendDone) {
+            sawSendDone = true;
+            quietSince = now;
+        }
+        if (receiverDone(lane, quietSince)) break;
+    }
+    const uint64_t sent = m_lanes[size_t(lane.source)]->sent;
+    lane.checker->finish(stopped() ? std::min(sent, lane.checker->reached()) : sent);
+    lane.receiveDone = true;
+}
+
+bool VerifyRun::receiverDone(Lane& lane, Clock::time_point quietSince) const
+{
+    if (stopped()) return true;
+    const Lane& src = *m_lanes[size_t(lane.source)];
+    if (!src.sendDone) return false;
+    if (lane.received >= src.sent && lane.checker->reached() >= src.sent) return true;
+    return Clock::now() - quietSince >= m_settings.drainTimeout;
+}
+
+PortReport VerifyRun::reportFor(Lane& lane)
+{
+    const Lane& src = *m_lanes[size_t(lane.source)];
+    PortReport p;
+    p.port = lane.name;
+    p.device = lane.device;
+    p.source = src.name;
+    p.bytesSent = src.sent;
+    p.bytesReceived = lane.received;
+    p.modem = lane.modem;
+    p.latency = lane.latency;
+    if (!lane.failure.empty())
+        p.reason = lane.failure;
+    else if (!src.failure.empty())
+        p.reason = src.name + " (its source) " + src.failure;
+    else if (!src.sendFailure.empty())
+        p.reason = (&src == &lane ? std::string() : src.name + " (its source): ") + src.sendFailure;
+    else
+        p.reason = lane.receiveFailure;
+    if (lane.checker) {
+        p.stream = lane.checker->counts();
+        p.firstError = lane.checker->firstError();
+        for (uint32_t s : lane.checker->foreignSources())
+            p.misroutedFrom.push_back(s < m_lanes.size() ? m_lanes[s]->name : "an unknown port");
+        // The first read's bytes took their line time before it returned.
+        const double cps = charactersPerSecond(m_settings.line);
+        const double active = seconds(lane.lastByte - lane.firstByte) + double(lane.firstCount) / cps;
+        if (active > 0) p.lineRateFraction = lane.checker->good() / active / cps;
+    }
+    // What was still under way when the run was stopped is no fault.
+    if (p.reason.empty() && stopped()) p.reason = "interrupted";
+    if (lane.countersAtStart && lane.port)
+        if (auto now = lane.port->lineCounters()) p.lineErrors = *now - *lane.countersAtStart;
+    judge(p, m_settings);
+    return p;
+}
+
+Progress VerifyRun::progress() const
+{
+    Progress p;
+    p.elapsedS = seconds(Clock::now() - m_loadStart);
+    p.ports = int(m_lanes.size());
+    for (const auto& l : m_lanes) {
+        p.bytesSent += l->sent;
+        p.bytesReceived += l->received;
+        p.portsDone += l->receiveDone ? 1 : 0;
+    }
+    return p;
+}
+
+} // namespace verify
