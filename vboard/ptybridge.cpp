@@ -132,12 +132,15 @@ void PtyBridge::moveOut(End& e)
 }
 
 // Expects the board mutex held. Takes no more characters than the port's
-// line could have carried since the last one.
+// line could have carried since the last one. Wake-ups come a tick apart at
+// best, so what fell due within one tick goes as one batch, as in the board's
+// own engine; an idle line saves up no more than that.
 void PtyBridge::moveIn(End& e, Clock::time_point now)
 {
     BoardPort& p = m_core->port(e.index);
     const auto ct = characterTime(p.dcb);
-    if (e.rxFreeAt < now - ct) e.rxFreeAt = now - ct; // an idle line starts now
+    const Clock::duration window = std::max<Clock::duration>(ct, m_core->config().tick);
+    if (e.rxFreeAt < now - window) e.rxFreeAt = now - window;
     const size_t due = std::min<size_t>(kChunk, size_t((now - e.rxFreeAt) / ct));
     if (due == 0) return;
     uint8_t buf[kChunk];

@@ -184,6 +184,9 @@ Result<uint32_t> VirtualPort::modemStatus()
 {
     Call c(*this);
     if (c.status) return c.status;
+    // Nothing on the far side can drive the inputs of an exposed port: they
+    // are unknown, not low.
+    if (m_port.toPty) return makeError(ErrorCode::NotSupported, "modem lines do not cross a pseudo-terminal");
     return m_core->modemStatus(m_port);
 }
 

@@ -1,13 +1,18 @@
 #include "cliprocess.h"
 
-#include "tests/support/ptypair.h"
-#include "tests/support/waitfor.h"
 #include "res/version.h"
+#include "tests/support/ptypair.h"
+#include "tests/support/pyserial.h"
+#include "tests/support/ser2netserver.h"
+#include "tests/support/waitfor.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
 #include <csignal>
+#include <filesystem>
+#include <optional>
+#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 
@@ -111,21 +116,127 @@ TEST(Cli, AFaultFailsTheRunAndTheReportsNameThePortAndCounter)
     EXPECT_EQ(p.out().rfind("FAIL: 7 of 8 ports passed", 0), 0u) << p.out();
 }
 
-TEST(Cli, APseudoTerminalWithAnEchoingPeerPasses)
+// Echoes an exposed board port through its link with pyserial, from the
+// moment the link appears until it has been quiet for a while.
+const char* const kPyserialEcho = R"(
+import os, serial, sys, time
+link = sys.argv[1]
+end = time.monotonic() + 60
+while not os.path.exists(link) and time.monotonic() < end:
+    time.sleep(0.01)
+s = serial.Serial(link, 921600, timeout=0.01)
+quiet = time.monotonic()
+while time.monotonic() - quiet < 20:
+    d = s.read(4096)
+    if d:
+        s.write(d)
+        quiet = time.monotonic()
+)";
+
+class PyserialEcho {
+public:
+    explicit PyserialEcho(const std::string& link)
+    {
+        m_pid = ::fork();
+        if (m_pid == 0) {
+            const std::string py = debianPython();
+            ::execlp(py.c_str(), py.c_str(), "-c", kPyserialEcho, link.c_str(), nullptr);
+            ::_exit(127);
+        }
+    }
+    ~PyserialEcho()
+    {
+        ::kill(m_pid, SIGKILL);
+        ::waitpid(m_pid, nullptr, 0);
+    }
+
+private:
+    pid_t m_pid = -1;
+};
+
+// The board's links go into a runtime folder of the test's own.
+class RuntimeDir {
+public:
+    RuntimeDir()
+    {
+        char dir[] = "/tmp/vl-cli-run-XXXXXX";
+        m_dir = ::mkdtemp(dir);
+        ::setenv("XDG_RUNTIME_DIR", m_dir.c_str(), 1);
+    }
+    ~RuntimeDir()
+    {
+        ::unsetenv("XDG_RUNTIME_DIR");
+        std::filesystem::remove_all(m_dir);
+    }
+    std::string link(const std::string& com) const { return m_dir + "/vesperline/board/" + com; }
+
+private:
+    std::string m_dir;
+};
+
+// An echoing peer reached three ways: behind a pseudo-terminal, through a
+// real RFC 2217 server in front of one, and on the far end of an exposed
+// board port. Every byte comes back, and what the line cannot tell is
+// reported as not available, never as a pass or a zero.
+enum class Route { PseudoTerminal, Rfc2217, ExposedBoardPort };
+
+class EchoingPeer : public testing::TestWithParam<Route> { };
+
+TEST_P(EchoingPeer, PassesWithEveryByteBack)
 {
+    const Route route = GetParam();
+    if (route == Route::Rfc2217 && Ser2netServer::program().empty())
+        GTEST_SKIP() << "ser2net is not installed (./scripts/bootstrap installs it)";
+    if (route == Route::ExposedBoardPort && !havePyserial())
+        GTEST_SKIP() << "pyserial (python3-serial) is not installed (./scripts/bootstrap installs it)";
     PtyPair pty;
-    EchoPeer echo(pty);
-    CliProcess p({ "verify", pty.slavePath(), "--bytes", "200000", "--min-rate", "0", "--report", "{dir}/r.json" });
+    std::optional<EchoPeer> echo;
+    std::optional<Ser2netServer> server;
+    std::optional<RuntimeDir> runtime;
+    std::optional<PyserialEcho> pyserial;
+    std::vector<std::string> args { "verify", pty.slavePath() };
+    std::string device = pty.slavePath();
+    if (route == Route::ExposedBoardPort) {
+        runtime.emplace();
+        pyserial.emplace(runtime->link("COM3"));
+        args = { "--virtual-board=expose=COM3", "verify", "COM3", "--baud", "921600" };
+        device = "vboard:0";
+    } else {
+        echo.emplace(pty);
+    }
+    if (route == Route::Rfc2217) {
+        server.emplace(pty.slavePath());
+        args = { "--map", "COM20=" + server->target(), "verify", "COM20" };
+        device = server->target();
+    }
+    CliProcess p(args
+        + std::vector<std::string> {
+            "--bytes", "100000", "--min-rate", "0", "--drain-timeout", "30s", "--report", "{dir}/r.json" });
     ASSERT_EQ(p.wait(), 0) << p.out() << p.err();
     const json port = json::parse(p.file("r.json"))["ports"][0];
-    EXPECT_EQ(port["bytes_received"], 200000);
-    EXPECT_EQ(port["device"], pty.slavePath());
-    // A pseudo-terminal cannot tell about line errors or modem lines.
-    for (const char* counter : { "framing", "parity", "overrun", "break" })
-        EXPECT_EQ(port["errors"][counter], "not available");
+    EXPECT_EQ(port["bytes_received"], 100000);
+    EXPECT_EQ(port["device"], device);
+    if (route != Route::ExposedBoardPort) { // the board counts its own line errors
+        for (const char* counter : { "framing", "parity", "overrun", "break" })
+            EXPECT_EQ(port["errors"][counter], "not available");
+    }
     EXPECT_EQ(port["modem_lines"]["result"], "not available");
-    EXPECT_TRUE(port["latency_us"]["median"].is_number());
 }
+
+std::string routeName(const testing::TestParamInfo<Route>& info)
+{
+    switch (info.param) {
+    case Route::PseudoTerminal:
+        return "PseudoTerminal";
+    case Route::Rfc2217:
+        return "Rfc2217";
+    default:
+        return "ExposedBoardPort";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cli, EchoingPeer, testing::Values(Route::PseudoTerminal, Route::Rfc2217, Route::ExposedBoardPort), routeName);
 
 TEST(Cli, CtrlCStopsTheRunAndWritesTheReportSoFar)
 {

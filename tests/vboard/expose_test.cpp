@@ -3,6 +3,8 @@
 #include "vboard/boardconfig.h"
 #include "vboard/virtualboard.h"
 
+#include "tests/support/pyserial.h"
+
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -33,23 +35,12 @@ s.flush()
 print("done", flush=True)
 )";
 
-// Debian's own Python, where python3-serial is; a python3 earlier on PATH may lack it.
-std::string python()
-{
-    return ::access("/usr/bin/python3", X_OK) == 0 ? "/usr/bin/python3" : "python3";
-}
-
-bool havePyserial()
-{
-    return std::system((python() + " -c 'import serial' 2>/dev/null").c_str()) == 0;
-}
-
 class Peer {
 public:
     Peer(const std::string& link, uint32_t baud, size_t n)
     {
-        const std::string cmd = python() + " -c '" + std::string(kPeer) + "' " + link + " " + std::to_string(baud) + " "
-            + std::to_string(n);
+        const std::string cmd = debianPython() + " -c '" + std::string(kPeer) + "' " + link + " " + std::to_string(baud)
+            + " " + std::to_string(n);
         m_pipe = ::popen(cmd.c_str(), "r");
     }
     ~Peer()
