@@ -10,7 +10,9 @@ std::string installDevices(portio::DeviceNamespace& ns, const DeviceOptions& opt
     if (options.virtualBoard) {
         auto config = vboard::parseBoardOption(*options.virtualBoard);
         if (!config) return config.error().text;
-        vboard::installVirtualBoard(ns, *config);
+        const auto board = vboard::installVirtualBoard(ns, *config);
+        // Another program would look for an exposed end in vain: say why.
+        if (const auto& e = board->exposeStatus()) return "--virtual-board: " + e.text;
     }
     for (const auto& map : options.maps)
         if (auto e = ns.defineFromMapOption(map)) return "--map " + map + ": " + e.text;

@@ -53,7 +53,7 @@ int PortsCommand::run(Context& context)
         nlohmann::json j = nlohmann::json::array();
         for (const auto& p : ports)
             j.push_back({ { "port", p.name }, { "device", p.device }, { "description", p.description } });
-        std::cout << j.dump(2) << "\n";
+        std::cout << j.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
         return 0;
     }
     for (const auto& p : ports)

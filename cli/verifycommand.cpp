@@ -23,12 +23,13 @@ template <class T> T need(const std::optional<T>& v, const std::string& option, 
     return *v;
 }
 
-void writeFile(const std::string& path, const std::string& text)
+bool writeFile(const std::string& path, const std::string& text)
 {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out << text;
     out.close();
     if (!out) std::cerr << "vesperline-cli: cannot write " << path << "\n";
+    return bool(out);
 }
 
 std::string joined(const std::vector<std::string>& items)
@@ -96,17 +97,22 @@ int VerifyCommand::run(Context& context)
     verify::VerifyRun run(context.ns, *ports, *sources, s, &interruptFlag());
     const auto report = run.run([&](const verify::Progress& p) { progress.show(p); });
     progress.end();
-    writeReports(report);
+    // A report the test log was promised but did not get fails the run.
+    const bool written = writeReports(report);
     const std::string table = verify::summaryTable(report);
     std::cout << (m_quiet ? table.substr(table.rfind('\n', table.size() - 2) + 1) : table);
-    return report.pass ? 0 : 1;
+    return report.pass && written ? 0 : 1;
 }
 
-void VerifyCommand::writeReports(const verify::RunReport& report) const
+bool VerifyCommand::writeReports(const verify::RunReport& report) const
 {
-    if (!m_report.empty()) writeFile(m_report, verify::toJson(report).dump(2) + "\n");
-    if (!m_junit.empty()) writeFile(m_junit, verify::junitXml(report));
-    if (!m_csv.empty()) writeFile(m_csv, verify::csvTable(report));
+    bool ok = true;
+    // Names given on the command line need not be UTF-8; JSON must be.
+    const auto json = verify::toJson(report).dump(2, ' ', false, nlohmann::json::error_handler_t::replace);
+    if (!m_report.empty()) ok &= writeFile(m_report, json + "\n");
+    if (!m_junit.empty()) ok &= writeFile(m_junit, verify::junitXml(report));
+    if (!m_csv.empty()) ok &= writeFile(m_csv, verify::csvTable(report));
+    return ok;
 }
 
 } // namespace cli

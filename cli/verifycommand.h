@@ -19,7 +19,7 @@ public:
 
 private:
     verify::VerifySettings settings() const;
-    void writeReports(const verify::RunReport& report) const;
+    bool writeReports(const verify::RunReport& report) const; // false when a file could not be written
 
     std::vector<std::string> m_ports;
     uint32_t m_baud = 115200;

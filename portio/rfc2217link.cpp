@@ -158,13 +158,21 @@ void Rfc2217Port::receiveLoop()
     }
 }
 
+// Data and the server's answers in the order they came, so that the answer
+// to a purge of received data drops what the server had sent before it.
 void Rfc2217Port::deliver(telnet::Decoded& decoded)
 {
-    m_in.insert(m_in.end(), decoded.data.begin(), decoded.data.end());
+    size_t done = 0;
+    for (size_t i = 0; i < decoded.subnegotiations.size(); ++i) {
+        const size_t at = decoded.subnegotiationAt[i];
+        m_in.insert(m_in.end(), decoded.data.begin() + ptrdiff_t(done), decoded.data.begin() + ptrdiff_t(at));
+        done = at;
+        const auto& sub = decoded.subnegotiations[i];
+        if (sub.size() >= 2 && uint8_t(sub[0]) == rfc2217::COM_PORT_OPTION) onComPort(sub);
+    }
+    m_in.insert(m_in.end(), decoded.data.begin() + ptrdiff_t(done), decoded.data.end());
     for (const auto& n : decoded.negotiations)
         m_outbox += m_options.receive(n);
-    for (const auto& sub : decoded.subnegotiations)
-        if (sub.size() >= 2 && uint8_t(sub[0]) == rfc2217::COM_PORT_OPTION) onComPort(sub);
 }
 
 void Rfc2217Port::onComPort(const std::string& sub)
@@ -180,6 +188,9 @@ void Rfc2217Port::onComPort(const std::string& sub)
         m_modem = uint8_t(value[0]) & rfc2217::MODEM_LEVELS;
     else
         m_answers[answerKey(what, value)] = value;
+    if (what == rfc2217::PURGE_DATA && !value.empty()
+        && (uint8_t(value[0]) == rfc2217::PURGE_RX || uint8_t(value[0]) == rfc2217::PURGE_BOTH))
+        m_in.clear();
 }
 
 void Rfc2217Port::setGone(PortError error)

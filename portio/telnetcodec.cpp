@@ -20,6 +20,11 @@ void Decoder::dataByte(uint8_t b, Decoded& out)
     if (!dropNul) out.data.push_back(char(b));
 }
 
+void Decoder::subByte(uint8_t b)
+{
+    if (m_sub.size() < kMaxSubnegotiation) m_sub.push_back(char(b));
+}
+
 void Decoder::afterIac(uint8_t b, Decoded& out)
 {
     if (b == IAC) {
@@ -61,15 +66,16 @@ void Decoder::feed(const uint8_t* p, size_t n, Decoded& out)
             if (b == IAC)
                 m_state = State::SubIac;
             else
-                m_sub.push_back(char(b));
+                subByte(b);
             break;
         case State::SubIac:
             if (b == IAC) {
-                m_sub.push_back(char(b));
+                subByte(b);
                 m_state = State::Sub;
             } else {
                 // IAC SE ends it; anything else after IAC is a broken peer, and ends it too.
                 out.subnegotiations.push_back(std::move(m_sub));
+                out.subnegotiationAt.push_back(out.data.size());
                 m_sub.clear();
                 m_state = State::Data;
             }

@@ -30,6 +30,9 @@ struct Decoded {
     std::string data;
     std::vector<Negotiation> negotiations;
     std::vector<std::string> subnegotiations; // option byte first, IAC IAC undone
+    // For each subnegotiation, how much of `data` came before its end: what a
+    // command means for the data (a purge) depends on where it stood.
+    std::vector<size_t> subnegotiationAt;
 };
 
 // Splits the incoming stream into data and commands; keeps its state across
@@ -42,8 +45,13 @@ public:
     // always agrees to it); setBinary() is for a stream that starts in it.
     void setBinary(bool on) { m_binary = on; }
 
+    // Longest subnegotiation kept; a server that never ends one cannot make
+    // this end hold more (the rest of it is dropped).
+    static constexpr size_t kMaxSubnegotiation = 1024;
+
 private:
     enum class State : uint8_t { Data, Iac, Verb, Sub, SubIac };
+    void subByte(uint8_t b);
     void dataByte(uint8_t b, Decoded& out);
     void afterIac(uint8_t b, Decoded& out);
 

@@ -37,8 +37,9 @@ json portJson(const PortReport& p)
         { "result", p.pass ? "pass" : "fail" }, { "reason", p.reason }, { "bytes_sent", p.bytesSent },
         { "bytes_received", p.bytesReceived }, { "errors", errorsJson(p) },
         { "line_rate_fraction", p.lineRateFraction }, { "misrouted_from", p.misroutedFrom } };
-    j["latency_us"]
-        = p.latency ? json { { "median", p.latency->medianUs }, { "p99", p.latency->p99Us } } : json("not available");
+    // Always the same shape, so that a reader of latency_us.median never meets a string in its place.
+    j["latency_us"] = p.latency ? json { { "median", p.latency->medianUs }, { "p99", p.latency->p99Us } }
+                                : json { { "median", "not available" }, { "p99", "not available" } };
     j["modem_lines"] = { { "result", modemStateName(p.modem.state) }, { "detail", p.modem.detail } };
     j["first_error"] = p.firstError ? json { { "offset", p.firstError->offset },
         { "expected_hex", p.firstError->expectedHex }, { "received_hex", p.firstError->receivedHex } }

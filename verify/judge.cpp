@@ -59,6 +59,9 @@ void judge(PortReport& p, const VerifySettings& settings)
     if (p.reason.empty() && p.bytesSent == 0) p.reason = "nothing was sent";
     if (p.reason.empty()) p.reason = streamReason(p);
     if (p.reason.empty() && p.bytesReceived < p.bytesSent) p.reason = countText(p.bytesSent - p.bytesReceived, "lost");
+    // More than was sent can only be extra, however well it matches.
+    if (p.reason.empty() && p.bytesReceived > p.bytesSent)
+        p.reason = countText(p.bytesReceived - p.bytesSent, "more than were sent");
     if (p.reason.empty()) p.reason = lineReason(p);
     if (p.reason.empty() && p.modem.state == ModemCheck::State::Failed) p.reason = p.modem.detail;
     if (p.reason.empty()) p.reason = rateReason(p, settings.minRate);

@@ -1,5 +1,7 @@
 #include "portlist.h"
 
+#include "testpattern.h"
+
 #include <charconv>
 #include <optional>
 #include <strings.h>
@@ -94,6 +96,9 @@ portio::Result<std::vector<std::string>> parsePortList(std::string_view text)
     std::vector<std::string> ports;
     for (auto item : splitCommas(text))
         if (auto e = addItem(item, ports)) return e;
+    // Each port's data must name its sender, and each port costs two threads.
+    if (ports.size() > TestPattern::MaxSources)
+        return bad("at most " + std::to_string(TestPattern::MaxSources) + " ports can be verified at once");
     for (size_t i = 0; i < ports.size(); ++i)
         if (indexOf(ports, ports[i]) != int(i)) return bad(ports[i] + " is listed twice");
     return ports;

@@ -30,6 +30,9 @@ struct VerifySettings {
     std::chrono::milliseconds modemTimeout { 500 };
     int latencySamples = 20;
     std::chrono::milliseconds latencyTimeout { 1000 }; // for one byte to come back
+    // Mixed into the pattern; none lets the run draw one of its own (tests
+    // give one, for the same bytes every time).
+    std::optional<uint64_t> runKey;
 };
 
 // The settings a port gets: the line's framing and flow control, DTR and RTS

@@ -6,8 +6,8 @@
 
 namespace verify {
 
-StreamChecker::StreamChecker(int dataBits, uint32_t expectedSource)
-    : m_pattern(dataBits)
+StreamChecker::StreamChecker(int dataBits, uint32_t expectedSource, uint64_t runKey)
+    : m_pattern(dataBits, runKey)
     , m_expected(expectedSource)
     , m_source(expectedSource)
 {
@@ -22,7 +22,15 @@ void StreamChecker::feed(const uint8_t* data, size_t n)
 void StreamChecker::finish(uint64_t sentBySource)
 {
     process(true);
-    if (m_high >= sentBySource) return;
+    if (m_high > sentBySource) { // the pattern goes on, the sender did not: extra bytes
+        if (!m_firstError) {
+            m_pos = sentBySource;
+            noteFirstError(m_head);
+        }
+        m_counts.duplicate += m_high - sentBySource;
+        return;
+    }
+    if (m_high == sentBySource) return;
     if (!m_firstError) {
         m_source = m_expected;
         m_pos = m_high;

@@ -27,8 +27,9 @@ uint8_t checkNibble(const uint8_t* nibbles, size_t n)
 
 } // namespace
 
-TestPattern::TestPattern(int dataBits)
+TestPattern::TestPattern(int dataBits, uint64_t runKey)
     : m_dataBits(std::clamp(dataBits, 5, 8))
+    , m_runKey(runKey)
 {
 }
 
@@ -41,11 +42,11 @@ TestPattern::Frame TestPattern::frame(uint32_t source, uint64_t number) const
         nib[1 + i] = (source >> (4 * i)) & 0xF;
     // The number is keyed by the source, so that two ports' headers differ
     // in most nibbles, not just in the id.
-    const uint64_t key = mix(source);
+    const uint64_t key = mix(source ^ m_runKey);
     for (int i = 0; i < 8; ++i)
         nib[4 + i] = ((number ^ key) >> (4 * i)) & 0xF;
     nib[12] = checkNibble(nib + 1, 11);
-    const uint64_t r = mix((uint64_t(source) << 40) ^ number);
+    const uint64_t r = mix((uint64_t(source) << 40) ^ number ^ m_runKey);
     for (int i = 13; i < 16; ++i)
         nib[i] = (r >> (4 * i)) & 0xF;
     const unsigned upperMask = (1u << (m_dataBits - 5)) - 1;
@@ -102,7 +103,7 @@ std::optional<TestPattern::Origin> TestPattern::frameAt(const uint8_t* p, size_t
         source |= uint32_t(p[1 + i] & 0xF) << (4 * i);
     for (int i = 0; i < 8; ++i)
         number |= uint64_t(p[4 + i] & 0xF) << (4 * i);
-    number = (number ^ mix(source)) & 0xFFFFFFFFu;
+    number = (number ^ mix(source ^ m_runKey)) & 0xFFFFFFFFu;
     const Frame f = frame(source, number);
     if (!std::equal(p, p + std::min(n, FrameSize), f.begin())) return std::nullopt;
     return Origin { source, number * FrameSize };

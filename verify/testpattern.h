@@ -24,7 +24,9 @@ public:
     static constexpr size_t FrameSize = 16;
     static constexpr uint32_t MaxSources = 4096;
 
-    explicit TestPattern(int dataBits);
+    // Runs with different keys send different bytes, so that a port that
+    // hears another run's traffic (two runs on one cable) is not fooled by it.
+    explicit TestPattern(int dataBits, uint64_t runKey = 0);
 
     int dataBits() const { return m_dataBits; }
     uint8_t byteAt(uint32_t source, uint64_t offset) const;
@@ -45,6 +47,7 @@ private:
     Frame frame(uint32_t source, uint64_t number) const;
 
     int m_dataBits;
+    uint64_t m_runKey;
     // The frame byteAt() made last: consecutive bytes share it.
     mutable uint32_t m_cachedSource = UINT32_MAX;
     mutable uint64_t m_cachedNumber = 0;

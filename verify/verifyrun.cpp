@@ -4,6 +4,7 @@
 #include "modemcheck.h"
 
 #include <algorithm>
+#include <random>
 #include <thread>
 
 namespace verify {
@@ -13,6 +14,8 @@ using namespace portio;
 namespace {
 
 constexpr size_t ReadSize = 4096;
+// How long a receiver listens on once everything arrived, for extra bytes.
+constexpr auto SettleTime = std::chrono::milliseconds(100);
 constexpr int MaxStalls = 2;
 
 double seconds(Clock::duration d)
@@ -69,6 +72,10 @@ VerifyRun::VerifyRun(DeviceNamespace& ns, std::vector<std::string> ports, std::v
     , m_stop(stop)
 {
     if (!m_settings.duration && !m_settings.bytes) m_settings.duration = std::chrono::seconds(10);
+    if (!m_settings.runKey) {
+        std::random_device random;
+        m_settings.runKey = uint64_t(random()) << 32 | random();
+    }
     for (size_t i = 0; i < ports.size(); ++i) {
         auto lane = std::make_unique<Lane>();
         lane->name = ports[i];
@@ -155,7 +162,8 @@ void VerifyRun::prepareGroup(const std::vector<int>& members)
 void VerifyRun::load(const ProgressFn& progress)
 {
     for (size_t i = 0; i < m_lanes.size(); ++i)
-        m_lanes[i]->checker = std::make_unique<StreamChecker>(m_settings.line.dataBits, uint32_t(m_lanes[i]->source));
+        m_lanes[i]->checker = std::make_unique<StreamChecker>(
+            m_settings.line.dataBits, uint32_t(m_lanes[i]->source), *m_settings.runKey);
     m_loadStart = Clock::now();
     std::vector<std::thread> threads;
     for (auto& lane : m_lanes)
@@ -179,7 +187,7 @@ void VerifyRun::send(Lane& lane)
 {
     const auto index = uint32_t(
         std::find_if(m_lanes.begin(), m_lanes.end(), [&](auto& l) { return l.get() == &lane; }) - m_lanes.begin());
-    const TestPattern pattern(m_settings.line.dataBits);
+    const TestPattern pattern(m_settings.line.dataBits, *m_settings.runKey);
     std::vector<uint8_t> buf(chunkSize(m_settings.line));
     const auto deadline = m_settings.duration ? std::optional(m_loadStart + *m_settings.duration) : std::nullopt;
     uint64_t offset = 0;
@@ -206,7 +214,11 @@ void VerifyRun::send(Lane& lane)
 void VerifyRun::receive(Lane& lane)
 {
     std::vector<uint8_t> buf(ReadSize);
-    auto quietSince = Clock::now();
+    // Only progress along the expected stream counts as the line being busy:
+    // a port that hears a chatty device instead must not keep the run open.
+    auto progressAt = Clock::now();
+    uint64_t reached = 0;
+    std::optional<Clock::time_point> completeAt;
     bool sawSendDone = false;
     while (lane.usable()) {
         const IoResult r = lane.port->read(buf.data(), buf.size());
@@ -218,7 +230,11 @@ void VerifyRun::receive(Lane& lane)
             }
             lane.checker->feed(buf.data(), r.count);
             lane.received += r.count;
-            lane.lastByte = quietSince = now;
+            lane.lastByte = now;
+            if (lane.checker->reached() > reached) {
+                reached = lane.checker->reached();
+                progressAt = now;
+            }
         }
         if (!r.ok() && r.error.code != ErrorCode::TimedOut) {
             lane.receiveFailure = "receiving failed: " + r.error.text;
@@ -227,22 +243,29 @@ void VerifyRun::receive(Lane& lane)
         // Bytes in flight when the sender stops get the drain time-out.
         if (!sawSendDone && m_lanes[size_t(lane.source)]->sendDone) {
             sawSendDone = true;
-            quietSince = now;
+            progressAt = now;
         }
-        if (receiverDone(lane, quietSince)) break;
+        if (receiverDone(lane, progressAt, completeAt)) break;
     }
     const uint64_t sent = m_lanes[size_t(lane.source)]->sent;
     lane.checker->finish(stopped() ? std::min(sent, lane.checker->reached()) : sent);
     lane.receiveDone = true;
 }
 
-bool VerifyRun::receiverDone(Lane& lane, Clock::time_point quietSince) const
+bool VerifyRun::receiverDone(
+    Lane& lane, Clock::time_point progressAt, std::optional<Clock::time_point>& completeAt) const
 {
     if (stopped()) return true;
     const Lane& src = *m_lanes[size_t(lane.source)];
     if (!src.sendDone) return false;
-    if (lane.received >= src.sent && lane.checker->reached() >= src.sent) return true;
-    return Clock::now() - quietSince >= m_settings.drainTimeout;
+    const auto now = Clock::now();
+    if (lane.checker->reached() >= src.sent) {
+        // All arrived: listen a little longer, so that a repeated last block
+        // is counted instead of left unread.
+        if (!completeAt) completeAt = now;
+        return now - *completeAt >= std::min<Clock::duration>(m_settings.drainTimeout, SettleTime);
+    }
+    return now - progressAt >= m_settings.drainTimeout;
 }
 
 PortReport VerifyRun::reportFor(Lane& lane)

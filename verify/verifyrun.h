@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+
 #include "lane.h"
 #include "report.h"
 
@@ -42,7 +44,7 @@ private:
     void load(const ProgressFn& progress);
     void send(Lane& lane);
     void receive(Lane& lane);
-    bool receiverDone(Lane& lane, Clock::time_point quietSince) const;
+    bool receiverDone(Lane& lane, Clock::time_point progressAt, std::optional<Clock::time_point>& completeAt) const;
     PortReport reportFor(Lane& lane);
     bool stopped() const { return m_stop && m_stop->load(); }
     Progress progress() const;

@@ -51,6 +51,13 @@ public:
         ::close(m_listen);
     }
     std::string target() const { return "rfc2217://127.0.0.1:" + std::to_string(m_port); }
+    // Data sent in the same piece as the answer to a purge, before and after it.
+    ScriptedServer& aroundPurge(std::string before, std::string after)
+    {
+        m_beforePurge = std::move(before);
+        m_afterPurge = std::move(after);
+        return *this;
+    }
 
 private:
     bool readable(int fd)
@@ -73,8 +80,11 @@ private:
         if (!d.subnegotiations.empty()) out += std::exchange(m_notices, {});
         for (const auto& sub : d.subnegotiations) {
             const std::string a = m_answer(uint8_t(sub[1]), sub.substr(2));
+            const bool purge = uint8_t(sub[1]) == rfc2217::PURGE_DATA;
+            if (purge) out += m_beforePurge;
             if (!a.empty())
                 out += telnet::subnegotiation(rfc2217::COM_PORT_OPTION, std::string(1, char(sub[1] + 100)) + a);
+            if (purge) out += m_afterPurge;
         }
         return out;
     }
@@ -110,6 +120,7 @@ private:
     Start m_start;
     Answer m_answer;
     std::string m_notices;
+    std::string m_beforePurge, m_afterPurge; // set before the client connects
     int m_listen = -1;
     uint16_t m_port = 0;
     std::atomic<bool> m_stop { false };
@@ -222,6 +233,23 @@ TEST(Rfc2217Server, ModemAndLineStateNoticesBecomeModemLinesAndLineErrors)
     EXPECT_EQ((*port)->clearCommError()->errors, 0u); // cleared by the call before
 }
 
+// What the server sent before it emptied its buffer is gone, even when it
+// arrives after the local queue was cleared; what came after it is kept.
+TEST(Rfc2217Server, APurgeOfReceivedDataDropsWhatCameBeforeTheServersAnswer)
+{
+    ScriptedServer server(ScriptedServer::Start::OfferComPort, echo);
+    server.aroundPurge("stale", "fresh");
+    auto port = openAt(server.target());
+    ASSERT_TRUE(port) << port.error().text;
+    ASSERT_FALSE((*port)->purge(PURGE_RXCLEAR));
+    CommTimeouts t {};
+    t.ReadTotalTimeoutConstant = 2000;
+    ASSERT_FALSE((*port)->setTimeouts(t));
+    char buf[16] = {};
+    const IoResult r = (*port)->read(buf, 5);
+    EXPECT_EQ(std::string(buf, r.count), "fresh");
+}
+
 TEST(Rfc2217Server, TargetsAreCheckedWhenDefinedAndConnectedOnlyWhenOpened)
 {
     DeviceNamespace ns;
@@ -270,6 +298,19 @@ TEST(TelnetCodec, DataAndCommandsSurviveAnySplit)
             EXPECT_EQ(d.subnegotiations[0], std::string("\x2c\x65\xff\x00\xff", 5));
         }
     }
+}
+
+// A subnegotiation that goes on and on is cut at the limit, and what follows
+// its end is read as usual.
+TEST(TelnetCodec, AnEndlessSubnegotiationIsCutAtTheLimit)
+{
+    const std::string wire = telnet::subnegotiation(44, std::string(1 << 20, 'x')) + "after";
+    telnet::Decoder decoder;
+    telnet::Decoded d;
+    decoder.feed(reinterpret_cast<const uint8_t*>(wire.data()), wire.size(), d);
+    ASSERT_EQ(d.subnegotiations.size(), 1u);
+    EXPECT_EQ(d.subnegotiations[0].size(), telnet::Decoder::kMaxSubnegotiation);
+    EXPECT_EQ(d.data, "after");
 }
 
 // The peer's WILL BINARY switches off the CR NUL rule from the next byte on,

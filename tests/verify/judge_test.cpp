@@ -18,6 +18,8 @@ TEST(Judge, APortPassesOnlyWhenEveryCheckDoes)
         { "nothing sent", [](PortReport& p) { p.bytesSent = p.bytesReceived = 0; }, "nothing was sent" },
         { "fewer bytes than sent, though nothing counted", [](PortReport& p) { p.bytesReceived = 999; },
             "1 byte lost" },
+        { "more bytes than sent, though nothing counted", [](PortReport& p) { p.bytesReceived = 1002; },
+            "2 bytes more than were sent" },
         { "a framing error", [](PortReport& p) { p.lineErrors->framing = 2; },
             "line errors: 2 framing, 0 parity, 0 overrun, 0 break" },
         { "CTS stuck",

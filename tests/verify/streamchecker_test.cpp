@@ -77,6 +77,9 @@ const Case Cases[] = {
     { "another port's data", [](Bytes& b, int bits) { b = stream(bits, 9, Sent); },
         { .lost = Sent, .misrouted = Sent } },
     { "nothing arrived", [](Bytes& b, int) { b.clear(); }, { .lost = Sent } },
+    { "the pattern goes on past what was sent", [](Bytes& b, int bits) { b = stream(bits, Source, Sent + 5); },
+        { .duplicate = 5 } },
+    { "the last block twice", [](Bytes& b, int) { b.insert(b.end(), b.end() - 16, b.end()); }, { .duplicate = 16 } },
 };
 
 } // namespace
@@ -125,6 +128,22 @@ TEST(StreamChecker, NamesTheForeignSourceAndDumpsTheFirstError)
     char byte[3];
     std::snprintf(byte, sizeof byte, "%02x", clean[500]);
     EXPECT_EQ(want.substr(24, 2), byte);
+}
+
+// Two runs on one cable: the other run's port with the same place in its list
+// sends frames that look like ours in every way but the run's key.
+TEST(StreamChecker, AnotherRunsDataIsNeverTakenForOurOwn)
+{
+    for (int bits = 5; bits <= 8; ++bits) {
+        Bytes rx(Sent);
+        TestPattern(bits, 0x51).fill(Source, 0, rx.data(), Sent);
+        StreamChecker c(bits, Source, 0x2B);
+        c.feed(rx.data(), rx.size());
+        c.finish(Sent);
+        SCOPED_TRACE(std::to_string(bits) + " data bits");
+        EXPECT_GE(c.counts().lost + c.counts().corrupt, Sent / 2);
+        EXPECT_TRUE(c.firstError().has_value());
+    }
 }
 
 TEST(TestPattern, FitsTheDataBitsAndNeverSendsXonOrXoff)
