@@ -89,8 +89,9 @@ TEST(Cli, ExitStatusAndMessageForEachKindOfCall)
 
 TEST(Cli, AFaultFailsTheRunAndTheReportsNameThePortAndCounter)
 {
-    CliProcess p(std::vector<std::string> { "verify", "COM3-COM10", "--virtual-board=ports=8,drop=COM7:2e-3", "--bytes",
-                     "10000", "--report", "{dir}/r.json", "--junit", "{dir}/r.xml", "--csv", "{dir}/r.csv", "--quiet" }
+    CliProcess p(std::vector<std::string> { "verify", "COM3-COM10",
+                     "--virtual-board=ports=8,queue=65536,drop=COM7:2e-3", "--bytes", "10000", "--report",
+                     "{dir}/r.json", "--junit", "{dir}/r.xml", "--csv", "{dir}/r.csv", "--quiet" }
         + FastBoard);
     ASSERT_EQ(p.wait(), 1) << p.err();
     const json r = json::parse(p.file("r.json"));
@@ -199,7 +200,7 @@ TEST_P(EchoingPeer, PassesWithEveryByteBack)
     if (route == Route::ExposedBoardPort) {
         runtime.emplace();
         pyserial.emplace(runtime->link("COM3"));
-        args = { "--virtual-board=expose=COM3", "verify", "COM3", "--baud", "921600" };
+        args = { "--virtual-board=expose=COM3,queue=262144", "verify", "COM3", "--baud", "921600" };
         device = "vboard:0";
     } else {
         echo.emplace(pty);

@@ -32,7 +32,9 @@ VerifySettings fastSettings(uint64_t bytes)
 RunReport runOnBoard(const std::string& board, const std::string& ports, const VerifySettings& s)
 {
     portio::DeviceNamespace ns;
-    auto config = vboard::parseBoardOption(board);
+    // Input queues that hold a whole run: a receiver slowed down by a
+    // sanitizer or a loaded machine must not overrun them.
+    auto config = vboard::parseBoardOption((board.empty() ? "" : board + ",") + "queue=65536");
     EXPECT_TRUE(config) << config.error().text;
     vboard::installVirtualBoard(ns, *config);
     auto names = parsePortList(ports);
