@@ -94,6 +94,7 @@ Status VirtualPort::purge(uint32_t flags)
 {
     Call c(*this);
     if (c.status) return c.status;
+    if (flags & ~PURGE_ALL) return makeError(ErrorCode::InvalidArgument, "unknown purge flags");
     if (flags & PURGE_TXABORT) ++m_port.txAbortGen;
     if (flags & PURGE_RXABORT) ++m_port.rxAbortGen;
     if (flags & PURGE_TXCLEAR) {
@@ -135,7 +136,7 @@ Status VirtualPort::setState(const Dcb& dcb)
 {
     Call c(*this);
     if (c.status) return c.status;
-    if (auto e = checkLineSettings(dcb, m_core->config().maxBaud)) return e;
+    if (auto e = checkBoardLineSettings(dcb, m_core->config().maxBaud)) return e;
     m_port.dcb = dcb;
     m_port.dtr = dcb.fDtrControl != DTR_CONTROL_DISABLE;
     m_port.rts = dcb.fRtsControl != RTS_CONTROL_DISABLE;
