@@ -74,7 +74,8 @@ TEST_P(PortContract, PurgeAbortEndsABlockedReadAndWriteAndThePortGoesOn)
     IoResult w;
     Blocking write([&] { w = port->write(block.data(), block.size()); });
     ASSERT_EQ(backend->farRead(1, 5s), "A"); // under way, and it cannot finish
-    ASSERT_FALSE(port->purge(PURGE_TXABORT | PURGE_TXCLEAR));
+    const Status purged = port->purge(PURGE_TXABORT | PURGE_TXCLEAR);
+    ASSERT_FALSE(purged) << purged.text;
     write.join("the write after PURGE_TXABORT");
     EXPECT_EQ(w.error.code, ErrorCode::Aborted) << w.error.text;
     EXPECT_LT(w.count, block.size());
