@@ -26,6 +26,15 @@ Status checkBoardLineSettings(const Dcb& dcb, uint32_t maxBaud)
     return okStatus();
 }
 
+Dcb carriedLineSettings(Dcb dcb)
+{
+    const bool hardwareFlow = dcb.fOutxCtsFlow || dcb.fRtsControl == RTS_CONTROL_HANDSHAKE;
+    dcb.fBinary = true;
+    dcb.fOutxCtsFlow = hardwareFlow;
+    if (hardwareFlow) dcb.fRtsControl = RTS_CONTROL_HANDSHAKE;
+    return dcb;
+}
+
 std::chrono::nanoseconds characterTime(const Dcb& dcb)
 {
     // In half bits so that 1.5 stop bits stay exact.

@@ -137,9 +137,9 @@ Status VirtualPort::setState(const Dcb& dcb)
     Call c(*this);
     if (c.status) return c.status;
     if (auto e = checkBoardLineSettings(dcb, m_core->config().maxBaud)) return e;
-    m_port.dcb = dcb;
+    m_port.dcb = carriedLineSettings(dcb);
     m_port.dtr = dcb.fDtrControl != DTR_CONTROL_DISABLE;
-    m_port.rts = dcb.fRtsControl != RTS_CONTROL_DISABLE;
+    m_port.rts = m_port.dcb.fRtsControl != RTS_CONTROL_DISABLE;
     if (!dcb.fOutX) m_port.xoffReceived = false;
     m_core->linesChanged(m_port);
     return okStatus();
