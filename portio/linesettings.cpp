@@ -23,6 +23,7 @@ Status checkLineSettings(const Dcb& d)
         return refused("Linux serial drivers have no DTR/DSR handshake");
     if (d.fDtrControl > DTR_CONTROL_HANDSHAKE || d.fRtsControl > RTS_CONTROL_HANDSHAKE)
         return refused("unknown or unsupported DTR or RTS control mode");
+    if ((d.fOutX || d.fInX) && d.XonChar == d.XoffChar) return refused("XON and XOFF characters must differ");
     return okStatus();
 }
 

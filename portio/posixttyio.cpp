@@ -100,8 +100,14 @@ IoResult PosixTty::read(void* buffer, size_t n)
 
 IoResult PosixTty::writeTimedOut(size_t sent, size_t n)
 {
-    // What the driver has not sent yet goes with the rest of the request.
-    (void)::tcflush(m_fd, TCOFLUSH);
+    // What the driver has not sent yet goes with the rest of the request and
+    // is not counted. A pseudo-terminal reports nothing queued: what it took
+    // is the far end's already, and a flush would drop it after all.
+    int queued = 0;
+    if (::ioctl(m_fd, TIOCOUTQ, &queued) == 0 && queued > 0) {
+        (void)::tcflush(m_fd, TCOFLUSH);
+        sent -= std::min(sent, size_t(queued));
+    }
     return { sent,
         makeError(ErrorCode::TimedOut,
             "the write timed out after " + std::to_string(sent) + " of " + std::to_string(n) + " bytes") };

@@ -1,5 +1,7 @@
 #include "linerules.h"
 
+#include "portio/linesettings.h"
+
 #include <string>
 
 namespace vboard {
@@ -15,19 +17,22 @@ Status refuse(const std::string& what)
 
 } // namespace
 
-Status checkLineSettings(const Dcb& dcb, uint32_t maxBaud)
+Status checkBoardLineSettings(const Dcb& dcb, uint32_t maxBaud)
 {
-    if (dcb.BaudRate == 0 || int32_t(dcb.BaudRate) < 0 || dcb.BaudRate > maxBaud)
+    if (auto e = checkLineSettings(dcb)) return e;
+    if (dcb.BaudRate > maxBaud)
         return refuse(
             "baud rate " + std::to_string(dcb.BaudRate) + " is not supported (1 to " + std::to_string(maxBaud) + ")");
-    if (dcb.ByteSize < 5 || dcb.ByteSize > 8)
-        return refuse("data bits must be 5 to 8, not " + std::to_string(dcb.ByteSize));
-    if (dcb.Parity > SPACEPARITY) return refuse("unknown parity code " + std::to_string(dcb.Parity));
-    if (dcb.StopBits > TWOSTOPBITS) return refuse("unknown stop-bits code " + std::to_string(dcb.StopBits));
-    if (dcb.fDtrControl > DTR_CONTROL_HANDSHAKE || dcb.fRtsControl > RTS_CONTROL_TOGGLE)
-        return refuse("unknown DTR or RTS control code");
-    if ((dcb.fOutX || dcb.fInX) && dcb.XonChar == dcb.XoffChar) return refuse("XON and XOFF characters must differ");
     return okStatus();
+}
+
+Dcb carriedLineSettings(Dcb dcb)
+{
+    const bool hardwareFlow = dcb.fOutxCtsFlow || dcb.fRtsControl == RTS_CONTROL_HANDSHAKE;
+    dcb.fBinary = true;
+    dcb.fOutxCtsFlow = hardwareFlow;
+    if (hardwareFlow) dcb.fRtsControl = RTS_CONTROL_HANDSHAKE;
+    return dcb;
 }
 
 std::chrono::nanoseconds characterTime(const Dcb& dcb)

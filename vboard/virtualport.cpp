@@ -94,6 +94,7 @@ Status VirtualPort::purge(uint32_t flags)
 {
     Call c(*this);
     if (c.status) return c.status;
+    if (flags & ~PURGE_ALL) return makeError(ErrorCode::InvalidArgument, "unknown purge flags");
     if (flags & PURGE_TXABORT) ++m_port.txAbortGen;
     if (flags & PURGE_RXABORT) ++m_port.rxAbortGen;
     if (flags & PURGE_TXCLEAR) {
@@ -135,10 +136,10 @@ Status VirtualPort::setState(const Dcb& dcb)
 {
     Call c(*this);
     if (c.status) return c.status;
-    if (auto e = checkLineSettings(dcb, m_core->config().maxBaud)) return e;
-    m_port.dcb = dcb;
+    if (auto e = checkBoardLineSettings(dcb, m_core->config().maxBaud)) return e;
+    m_port.dcb = carriedLineSettings(dcb);
     m_port.dtr = dcb.fDtrControl != DTR_CONTROL_DISABLE;
-    m_port.rts = dcb.fRtsControl != RTS_CONTROL_DISABLE;
+    m_port.rts = m_port.dcb.fRtsControl != RTS_CONTROL_DISABLE;
     if (!dcb.fOutX) m_port.xoffReceived = false;
     m_core->linesChanged(m_port);
     return okStatus();

@@ -164,21 +164,25 @@ TEST(BoardTiming, SameWriteAt115200Completes)
 
 TEST(BoardTransfer, TransmitCharOvertakesQueuedBytes)
 {
-    VirtualBoard board(wired(Wiring::Loopback));
+    VirtualBoard board(wired(Wiring::Pairs));
     auto port = openPort(board, 0);
-    // CTS flow with RTS low holds the queue; the urgent byte still goes.
+    auto far = openPort(board, 1);
+    // RTS/CTS with the far end's RTS low holds the queue; the urgent byte still goes.
+    auto f = line(115200);
+    f.fRtsControl = RTS_CONTROL_DISABLE;
+    ASSERT_FALSE(far->setState(f));
     auto d = line(115200);
     d.fOutxCtsFlow = true;
-    d.fRtsControl = RTS_CONTROL_DISABLE;
+    d.fRtsControl = RTS_CONTROL_HANDSHAKE;
     ASSERT_FALSE(port->setState(d));
     const std::vector<uint8_t> data { 'A', 'B', 'C' };
     IoResult w;
     std::thread writer([&] { w = port->write(data.data(), data.size()); });
     ASSERT_TRUE(waitFor([&] { return port->clearCommError()->cbOutQue == 3; }));
     ASSERT_FALSE(port->transmitChar('!'));
-    EXPECT_EQ(readBytes(*port, 1), std::vector<uint8_t> { '!' });
-    ASSERT_FALSE(port->escape(EscapeFunction::SETRTS));
+    EXPECT_EQ(readBytes(*far, 1), std::vector<uint8_t> { '!' });
+    ASSERT_FALSE(far->escape(EscapeFunction::SETRTS));
     writer.join();
     EXPECT_EQ(w.count, 3u);
-    EXPECT_EQ(readBytes(*port, 3), data);
+    EXPECT_EQ(readBytes(*far, 3), data);
 }

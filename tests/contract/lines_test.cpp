@@ -1,0 +1,89 @@
+#include "contract.h"
+
+using namespace portio;
+using namespace std::chrono_literals;
+
+namespace contract {
+
+namespace {
+
+struct LineCase {
+    EscapeFunction function;
+    uint32_t farSees; // what the far end's modem status then shows of it
+};
+
+// Null-modem: our RTS is the far end's CTS, our DTR its DSR (and DCD).
+const LineCase kOutputs[] = {
+    { EscapeFunction::SETRTS, MS_CTS_ON },
+    { EscapeFunction::CLRRTS, 0 },
+    { EscapeFunction::SETDTR, MS_DSR_ON },
+    { EscapeFunction::CLRDTR, 0 },
+};
+
+} // namespace
+
+TEST_P(PortContract, ModemLinesReachTheFarEndOrAreNotSupported)
+{
+    if (!backend->hasModemLines()) {
+        // Unknown is not low: a device without the lines says so.
+        for (const LineCase& c : kOutputs)
+            EXPECT_EQ(port->escape(c.function).code, ErrorCode::NotSupported) << int(c.function);
+        EXPECT_EQ(port->modemStatus().error().code, ErrorCode::NotSupported);
+        return;
+    }
+    for (const LineCase& c : kOutputs) {
+        SCOPED_TRACE(int(c.function));
+        ASSERT_FALSE(port->escape(c.function));
+        const uint32_t mask = c.function <= EscapeFunction::CLRRTS ? MS_CTS_ON : MS_DSR_ON;
+        EXPECT_EQ(*backend->farModemStatus() & mask, c.farSees);
+        // The same line the other way round.
+        ASSERT_FALSE(backend->farEscape(c.function));
+        EXPECT_EQ(*port->modemStatus() & mask, c.farSees);
+    }
+}
+
+TEST_P(PortContract, PurgeDropsWaitingInputAndRefusesUnknownFlags)
+{
+    ASSERT_TRUE(backend->farWrite("stale"));
+    ASSERT_TRUE(waitInQueue(5));
+    ASSERT_FALSE(port->purge(PURGE_RXCLEAR | PURGE_TXCLEAR));
+    EXPECT_TRUE(waitInQueue(0));
+    ASSERT_TRUE(backend->farWrite("fresh"));
+    setTimeouts({ 0, 0, 5000, 0, 0 });
+    char buf[5];
+    const IoResult r = port->read(buf, sizeof buf);
+    EXPECT_EQ(std::string(buf, r.count), "fresh") << r.error.text;
+    EXPECT_EQ(port->purge(0x10).code, ErrorCode::InvalidArgument);
+}
+
+TEST_P(PortContract, PurgeAbortEndsABlockedReadAndWriteAndThePortGoesOn)
+{
+    setTimeouts({});
+    ASSERT_TRUE(backend->farWrite("12"));
+    ASSERT_TRUE(waitInQueue(2));
+    char buf[100];
+    IoResult r;
+    Blocking read([&] { r = port->read(buf, sizeof buf); });
+    ASSERT_TRUE(waitInQueue(0)); // taken: the read waits for the rest
+    ASSERT_FALSE(port->purge(PURGE_RXABORT));
+    read.join("the read after PURGE_RXABORT");
+    EXPECT_EQ(r.error.code, ErrorCode::Aborted) << r.error.text;
+    EXPECT_EQ(std::string(buf, r.count), "12") << "an aborted read keeps what it had";
+
+    const std::string block = largeBlock();
+    IoResult w;
+    Blocking write([&] { w = port->write(block.data(), block.size()); });
+    ASSERT_EQ(backend->farRead(1, 5s), "A"); // under way, and it cannot finish
+    const Status purged = port->purge(PURGE_TXABORT | PURGE_TXCLEAR);
+    ASSERT_FALSE(purged) << purged.text;
+    write.join("the write after PURGE_TXABORT");
+    EXPECT_EQ(w.error.code, ErrorCode::Aborted) << w.error.text;
+    EXPECT_LT(w.count, block.size());
+
+    ASSERT_TRUE(backend->farWrite("on"));
+    setTimeouts({ 0, 0, 5000, 0, 0 });
+    EXPECT_EQ(port->read(buf, 2).count, 2u);
+    EXPECT_EQ(std::string(buf, 2), "on");
+}
+
+} // namespace contract
