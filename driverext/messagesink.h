@@ -10,20 +10,10 @@ namespace driverext {
 // a command's next step runs only after the user has seen the text.
 using MessageSink = std::function<void(const std::string&)>;
 
-} // namespace driverext
-
-namespace driverext {
-
 // Shows a text when there is anyone to show it to.
 inline void say(const MessageSink& sink, const std::string& text)
 {
     if (sink) sink(text);
-}
-
-// The path that opens a port by its name: "\\.\" and the name.
-inline std::string devicePathOf(const std::string& portName)
-{
-    return "\\\\.\\" + portName;
 }
 
 } // namespace driverext

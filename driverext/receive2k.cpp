@@ -1,5 +1,6 @@
 #include "receive2k.h"
 
+#include "portio/devicepath.h"
 #include "portio/iorequest.h"
 
 #include <algorithm>
@@ -78,7 +79,7 @@ Receive2KOutcome runOnPort(portio::Port& port, const MessageSink& sink, const Re
 Receive2KOutcome runReceive2K(portio::DeviceNamespace& devices, const std::string& portName, const MessageSink& sink,
     const Receive2KOptions& options)
 {
-    portio::Result<portio::PortPtr> opened = devices.open(devicePathOf(portName), portio::Access::Read);
+    portio::Result<portio::PortPtr> opened = devices.open(portio::devicePath(portName), portio::Access::Read);
     if (!opened.ok()) {
         say(sink, txt::PortCouldNotBeOpened);
         return Receive2KOutcome::NotOpened;

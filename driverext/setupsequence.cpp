@@ -2,6 +2,7 @@
 
 #include "driverrequest.h"
 
+#include <array>
 #include <new>
 
 namespace driverext {
@@ -20,9 +21,9 @@ void requestAll(portio::Port& port, const Profile& profile, LetterForm form, Ext
     // The driver's custom input is not defined by the program; zeros go.
     const uint8_t custom[CUSTOM_INPUT_SIZE] = {};
     issueControlCode(port, SetCustom, custom, sizeof custom, nullptr, 0, sink);
-    const uint8_t letter[2] = { static_cast<uint8_t>(profile.letter), 0 };
-    const size_t letterLen = form == LetterForm::OneByte ? 1 : 2;
-    issueControlCode(port, SetProtocol, letter, letterLen, nullptr, 0, sink);
+    std::array<uint8_t, PROTOCOL_INPUT_SIZE> letter;
+    const size_t letterLen = encodeProtocolLetter(profile.letter, form, letter);
+    issueControlCode(port, SetProtocol, letter.data(), letterLen, nullptr, 0, sink);
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "messagesink.h"
 #include "profile.h"
 
+#include "driverprotocol/records.h"
 #include "portio/port.h"
 
 #include <cstdint>
@@ -16,13 +17,6 @@ namespace driverext {
 using BlockAllocator = std::function<std::unique_ptr<uint8_t[]>(size_t)>;
 
 std::unique_ptr<uint8_t[]> allocateBlock(size_t size);
-
-// How the protocol letter travels: as one byte (Receive 2K), or as the letter
-// followed by a zero byte (the diagnostic commands).
-enum class LetterForm : uint8_t {
-    OneByte,
-    WithZero,
-};
 
 struct SetupOptions {
     BlockAllocator allocator; // empty: allocateBlock

@@ -1,5 +1,6 @@
 #include "timedwrite.h"
 
+#include "portio/devicepath.h"
 #include "res/texts.h"
 
 #include <vector>
@@ -39,7 +40,7 @@ TimedWriteOutcome runOnPort(portio::Port& port, const MessageSink& sink)
 
 TimedWriteOutcome runTimedWrite(portio::DeviceNamespace& devices, const std::string& portName, const MessageSink& sink)
 {
-    portio::Result<portio::PortPtr> opened = devices.open(devicePathOf(portName), portio::Access::ReadWrite);
+    portio::Result<portio::PortPtr> opened = devices.open(portio::devicePath(portName), portio::Access::ReadWrite);
     if (!opened.ok()) {
         say(sink, txt::PortCouldNotBeOpened);
         return TimedWriteOutcome::NotOpened;

@@ -1,26 +1,12 @@
 #include "unsignedentry.h"
 
+#include "portio/blanks.h"
+
 namespace torture {
-
-namespace {
-bool isBlank(char c)
-{
-    return c == ' ' || c == '\t';
-}
-
-std::string_view trimBlanks(std::string_view text)
-{
-    while (!text.empty() && isBlank(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && isBlank(text.back()))
-        text.remove_suffix(1);
-    return text;
-}
-} // namespace
 
 std::optional<uint32_t> parseUnsignedEntry(std::string_view text)
 {
-    const std::string_view digits = trimBlanks(text);
+    const std::string_view digits = portio::trimBlanks(text);
     if (digits.empty()) return std::nullopt;
     uint64_t value = 0;
     for (char c : digits) {

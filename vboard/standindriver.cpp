@@ -1,6 +1,9 @@
 #include "standindriver.h"
 
-#include <cstring>
+#include "driverprotocol/records.h"
+
+#include <algorithm>
+#include <optional>
 #include <string>
 
 namespace vboard {
@@ -8,17 +11,6 @@ namespace vboard {
 using namespace portio;
 
 namespace {
-
-void put16(uint8_t* p, uint16_t v)
-{
-    p[0] = uint8_t(v);
-    p[1] = uint8_t(v >> 8);
-}
-
-uint16_t get16(const uint8_t* p)
-{
-    return uint16_t(p[0] | (p[1] << 8));
-}
 
 Status sizeError(uint32_t code, size_t inLen, size_t outLen)
 {
@@ -44,42 +36,14 @@ StandInDriver::Record StandInDriver::defaultRecord()
     return r;
 }
 
-bool StandInDriver::knownCode(uint32_t code, Sizes& s)
-{
-    switch (code) {
-    case IOCTL_VLX_SET_CUSTOM:
-    case IOCTL_VLX_RESET_CUSTOM:
-        s = { 4, 4, 0 };
-        return true;
-    case IOCTL_VLX_SET_PROTOCOL:
-        s = { 1, 2, 0 };
-        return true;
-    case IOCTL_VLX_SET_EXTRA:
-        s = { ExtraBufferSize, ExtraBufferSize, 0 };
-        return true;
-    case IOCTL_VLX_GET_EXTRA:
-        s = { ExtraBufferSize, ExtraBufferSize, ExtraBufferSize };
-        return true;
-    case IOCTL_VLX_GET_LAST_READ_RESULT:
-    case IOCTL_VLX_GET_LAST_READ_RESULT2:
-    case IOCTL_VLX_FIRMWARE_RESET:
-    case IOCTL_VLX_DUMP_UART:
-        s = { 3, 3, 1 };
-        return true;
-    default:
-        return false;
-    }
-}
-
 Status StandInDriver::handle(uint32_t code, const uint8_t* in, size_t inLen, uint8_t* out, size_t outLen,
     uint32_t& bytesReturned, const std::function<void()>& dumpUart)
 {
     bytesReturned = 0;
-    Sizes s {};
-    if (!knownCode(code, s))
+    const driverprotocol::CodeLayout* layout = driverprotocol::findCodeLayout(code);
+    if (!layout)
         return makeError(ErrorCode::NotSupported, "device control code " + std::to_string(code) + " is not supported");
-    if ((inLen != s.in1 && inLen != s.in2) || outLen != s.out || (inLen && !in) || (outLen && !out))
-        return sizeError(code, inLen, outLen);
+    if (!layout->fits(inLen, outLen) || (inLen && !in) || (outLen && !out)) return sizeError(code, inLen, outLen);
     return carryOut(code, in, inLen, out, bytesReturned, dumpUart);
 }
 
@@ -95,10 +59,7 @@ Status StandInDriver::carryOut(uint32_t code, const uint8_t* in, size_t inLen, u
         m_custom = false;
         break;
     case IOCTL_VLX_SET_PROTOCOL:
-        if (inLen == 2 && in[1] != 0)
-            return makeError(ErrorCode::InvalidArgument, "protocol letter must be followed by a zero byte");
-        m_protocol = in[0];
-        break;
+        return setProtocol(in, inLen);
     case IOCTL_VLX_SET_EXTRA:
         return setExtra(in);
     case IOCTL_VLX_GET_EXTRA:
@@ -127,21 +88,29 @@ Status StandInDriver::carryOut(uint32_t code, const uint8_t* in, size_t inLen, u
     return okStatus();
 }
 
+Status StandInDriver::setProtocol(const uint8_t* in, size_t inLen)
+{
+    const std::optional<uint8_t> letter = driverprotocol::decodeProtocolLetter(in, inLen);
+    if (!letter) return makeError(ErrorCode::InvalidArgument, "protocol letter must be followed by a zero byte");
+    m_protocol = *letter;
+    return okStatus();
+}
+
 Status StandInDriver::setExtra(const uint8_t* in)
 {
-    if (get16(in + 2) != ExtraRecordSize)
+    const driverprotocol::ConstExtraBuffer buffer(in, ExtraBufferSize);
+    const uint16_t length = driverprotocol::extraHeaderOf(buffer).length;
+    if (length != ExtraRecordSize)
         return makeError(ErrorCode::InvalidArgument,
-            "extra buffer announces a record of " + std::to_string(get16(in + 2)) + " bytes, not 481");
-    std::memcpy(m_record.data(), in + ExtraRecordOffset, ExtraRecordSize);
+            "extra buffer announces a record of " + std::to_string(length) + " bytes, not 481");
+    const auto record = driverprotocol::recordOf(buffer);
+    std::copy(record.begin(), record.end(), m_record.begin());
     return okStatus();
 }
 
 void StandInDriver::getExtra(uint8_t* out) const
 {
-    put16(out, ExtraRecordVersion);
-    put16(out + 2, ExtraRecordSize);
-    std::memcpy(out + ExtraRecordOffset, m_record.data(), ExtraRecordSize);
-    out[ExtraBufferSize - 1] = 0;
+    driverprotocol::encodeExtraReply(driverprotocol::ExtraBuffer(out, ExtraBufferSize), m_record);
 }
 
 void StandInDriver::noteReceived(size_t n)

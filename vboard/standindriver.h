@@ -43,12 +43,9 @@ public:
     uint8_t result2() const { return uint8_t(m_customReceived); }
 
 private:
-    struct Sizes {
-        size_t in1, in2, out;
-    };
-    static bool knownCode(uint32_t code, Sizes& sizes);
     portio::Status carryOut(uint32_t code, const uint8_t* in, size_t inLen, uint8_t* out, uint32_t& bytesReturned,
         const std::function<void()>& dumpUart);
+    portio::Status setProtocol(const uint8_t* in, size_t inLen);
     portio::Status setExtra(const uint8_t* in);
     void getExtra(uint8_t* out) const;
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "driverext/controlcodes.h"
+#include "driverprotocol/codes.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -9,21 +9,11 @@
 // driver commands send, so it takes their values from the same definitions.
 namespace vboard {
 
-using driverext::IOCTL_VLX_DUMP_UART;
-using driverext::IOCTL_VLX_FIRMWARE_RESET;
-using driverext::IOCTL_VLX_GET_EXTRA;
-using driverext::IOCTL_VLX_GET_LAST_READ_RESULT;
-using driverext::IOCTL_VLX_GET_LAST_READ_RESULT2;
-using driverext::IOCTL_VLX_RESET_CUSTOM;
-using driverext::IOCTL_VLX_SET_CUSTOM;
-using driverext::IOCTL_VLX_SET_EXTRA;
-using driverext::IOCTL_VLX_SET_PROTOCOL;
+using namespace driverprotocol;
 
-// The extra buffer: two 16-bit words, the 481-byte record, one spare byte.
-constexpr size_t ExtraBufferSize = 486;
-constexpr size_t ExtraRecordSize = 481;
-constexpr size_t ExtraRecordOffset = 4;
-// First word of the buffers the board returns: the record layout version.
-constexpr uint16_t ExtraRecordVersion = 0x0330;
+constexpr size_t ExtraBufferSize = driverprotocol::EXTRA_BUFFER_SIZE;
+constexpr size_t ExtraRecordSize = driverprotocol::VLX_EXTRA_SIZE;
+constexpr size_t ExtraRecordOffset = driverprotocol::VLX_EXTRA_OFFSET;
+constexpr uint16_t ExtraRecordVersion = driverprotocol::EXTRA_RECORD_VERSION;
 
 } // namespace vboard
