@@ -2,7 +2,6 @@
 
 #include "commandtable.h"
 #include "sendcommands.h"
-#include "statusbar.h"
 #include "vesperlineview.h"
 
 #include "res/commandids.h"
@@ -14,11 +13,6 @@
 #include <QPointer>
 
 namespace {
-
-void setIndicator(const char* text)
-{
-    if (g_pStatusBar) g_pStatusBar->SetPaneText(CStatusBar::CapturePane, QString::fromLatin1(text));
-}
 
 // Runs on the user-interface thread. The capture may have been stopped, or a
 // new one started, since the write failed: only the failed one is ended.
@@ -57,12 +51,8 @@ void OnStartCapture(CVesperlineView& view)
     }
     const auto path = UiServices::current().newOrExistingFileName(&view);
     if (!path) return;
-    if (!ctx.captureFile.open(QFile::encodeName(*path).toStdString(), nullptr, failureReporter(view))) {
+    if (!view.session().StartCapture(QFile::encodeName(*path).toStdString(), nullptr, failureReporter(view)))
         UiServices::current().messageBox(QString::fromLatin1(txt::FileCouldNotBeOpened));
-        return;
-    }
-    ctx.captureOn = 1;
-    setIndicator(txt::CaptureActive);
 }
 
 void OnStopCapture(CVesperlineView& view)

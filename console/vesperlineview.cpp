@@ -3,7 +3,6 @@
 #include "commandtable.h"
 #include "consoleframe.h"
 #include "keyboardinput.h"
-#include "receivethread.h"
 #include "recview.h"
 #include "res/texts.h"
 #include "res/uiservices.h"
@@ -12,48 +11,19 @@
 
 #include "portio/devicenamespace.h"
 
+#include <QByteArray>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
-
-#include <system_error>
+#include <QLoggingCategory>
 
 CVesperlineView* g_pLatestView = nullptr;
 
-namespace {
-
-constexpr uint32_t QueueSize = 4096;
-// A read returns at once with what is waiting (at most one second when
-// nothing is); a write never takes longer than one second.
-constexpr portio::CommTimeouts PortTimeouts { portio::MAXDWORD, 0, 1000, 0, 1000 };
-
-} // namespace
-
-portio::Dcb lineSettingsDcb(portio::Dcb dcb, const PortContext& ctx)
-{
-    dcb.BaudRate = ctx.baudRate;
-    dcb.ByteSize = ctx.dataBits;
-    dcb.Parity = ctx.parityCode;
-    dcb.StopBits = ctx.stopBitsCode;
-    dcb.fBinary = true;
-    dcb.fParity = true;
-    const bool dtrDsr = ctx.flowFlags & FLOW_DTR_DSR;
-    const bool rtsCts = ctx.flowFlags & FLOW_RTS_CTS;
-    const bool xonXoff = ctx.flowFlags & FLOW_XON_XOFF;
-    dcb.fOutxDsrFlow = dtrDsr;
-    dcb.fDtrControl = dtrDsr ? portio::DTR_CONTROL_HANDSHAKE : portio::DTR_CONTROL_ENABLE;
-    dcb.fOutxCtsFlow = rtsCts;
-    dcb.fRtsControl = rtsCts ? portio::RTS_CONTROL_HANDSHAKE : portio::RTS_CONTROL_ENABLE;
-    dcb.fOutX = xonXoff;
-    dcb.fInX = xonXoff;
-    dcb.XonChar = 0x11;
-    dcb.XoffChar = 0x13;
-    dcb.XonLim = 100;
-    dcb.XoffLim = 100;
-    return dcb;
-}
+Q_LOGGING_CATEGORY(lcRx, "vesperline.rx", QtInfoMsg)
 
 CVesperlineView::CVesperlineView(QWidget* parent)
     : QPlainTextEdit(parent)
+    , m_session(portio::DeviceNamespace::global())
+    , m_portCtx(m_session.m_portCtx)
 {
     setLineWrapMode(QPlainTextEdit::NoWrap);
     setAccessibleName(QString::fromLatin1(txt::ConsolePaneName));
@@ -70,103 +40,30 @@ CVesperlineView::~CVesperlineView()
     stopTortureTestFromView();
 }
 
-int CVesperlineView::InitPortContext()
-{
-    m_portCtx.portHandle.reset();
-    m_portCtx.portName = txt::NoPortName;
-    m_portCtx.isConnected = 0;
-    m_portCtx.reportLineErrors = 1;
-    m_portCtx.captureOn = 0;
-    m_portCtx.dataBits = 8;
-    m_portCtx.flowFlags = 0;
-    m_portCtx.parityCode = 0;
-    m_portCtx.stopBitsCode = 0;
-    m_portCtx.baudRate = 9600;
-    return 1;
-}
-
 int CVesperlineView::OpenPort()
 {
-    const std::string path = "\\\\.\\" + m_portCtx.portName;
-    auto opened = portio::DeviceNamespace::global().open(path, portio::Access::ReadWrite);
-    if (!opened) {
-        UiServices::current().messageBox(QString::fromLatin1(txt::PortCouldNotBeOpened));
-        return 0;
-    }
-    m_portCtx.portHandle = std::shared_ptr<portio::Port>(std::move(opened.value()));
-    portio::Port& port = *m_portCtx.portHandle;
-    port.setCommMask(portio::EV_RXCHAR);
-    port.setupComm(QueueSize, QueueSize);
-    port.purge(portio::PURGE_ALL);
-    port.setTimeouts(PortTimeouts);
-    if (!ApplyLineSettings(&m_portCtx)) {
-        m_portCtx.isConnected = 0;
-        releasePort();
-        return 0;
-    }
-    m_portCtx.isConnected = 1;
-    m_portCtx.captureOn = 0;
-    if (!startReceiveThread()) {
-        m_portCtx.isConnected = 0;
-        releasePort();
-        return 0;
-    }
-    port.escape(portio::EscapeFunction::SETDTR);
-    return 1;
+    m_session.setEvents(sessionEvents());
+    return m_session.OpenPort();
 }
 
-int CVesperlineView::ApplyLineSettings(PortContext* ctx)
+ConsoleSession::Events CVesperlineView::sessionEvents()
 {
-    if (!ctx || !ctx->portHandle) return 0;
-    auto current = ctx->portHandle->getState();
-    const portio::Dcb dcb = lineSettingsDcb(current ? *current : portio::Dcb {}, *ctx);
-    return ctx->portHandle->setState(dcb).ok() ? 1 : 0;
-}
-
-bool CVesperlineView::startReceiveThread()
-{
-    CRecView* pane = recView();
-    m_readerRunning = true;
-    try {
-        m_portCtx.readerThread = std::thread([this, pane] {
-            ReceiveThreadProc(this, pane);
-            m_readerRunning = false;
-        });
-    } catch (const std::system_error&) {
-        m_readerRunning = false;
-        return false;
-    }
-    return true;
-}
-
-int CVesperlineView::ClosePort()
-{
-    m_portCtx.isConnected = 0;
-    if (auto port = m_portCtx.portHandle) {
-        port->setCommMask(0); // releases the receive thread's wait
-        port->escape(portio::EscapeFunction::CLRDTR);
-        port->purge(portio::PURGE_ALL);
-    }
-    // The thread never waits for this thread, so joining cannot deadlock.
-    if (m_portCtx.readerThread.joinable()) m_portCtx.readerThread.join();
-    releasePort();
-    StopCapture();
-    return 1;
-}
-
-void CVesperlineView::releasePort()
-{
-    if (m_portCtx.portHandle) m_portCtx.portHandle->close();
-    m_portCtx.portHandle.reset();
-}
-
-void CVesperlineView::StopCapture()
-{
-    if (m_portCtx.captureOn) {
-        m_portCtx.captureOn = 0;
-        m_portCtx.captureFile.close();
-    }
-    if (g_pStatusBar) g_pStatusBar->SetPaneText(CStatusBar::CapturePane, QString::fromLatin1(txt::CaptureNotActive));
+    ConsoleSession::Events events;
+    // The pane queues what the receive thread posts and shows it on its own
+    // thread; the receive thread never waits for the user interface.
+    events.received = [pane = recView()](std::string_view bytes) {
+        qCDebug(lcRx) << QByteArray(bytes.data(), qsizetype(bytes.size()));
+        if (pane) pane->post(bytes);
+    };
+    events.message = [](const std::string& text) {
+        UiServices::current().messageBox(QString::fromLatin1(text.data(), qsizetype(text.size())));
+    };
+    events.captureIndicator = [](const std::string& text) {
+        if (g_pStatusBar)
+            g_pStatusBar->SetPaneText(
+                CStatusBar::CapturePane, QString::fromLatin1(text.data(), qsizetype(text.size())));
+    };
+    return events;
 }
 
 bool CVesperlineView::runCommand(int id)

@@ -1,20 +1,21 @@
 #pragma once
 
-#include "portcontext.h"
-#include "portio/commtypes.h"
 #include "waitingloop.h"
+
+#include "session/consolesession.h"
 
 #include <QPlainTextEdit>
 
-#include <atomic>
 #include <utility>
 
 class ConsoleFrame;
 class CRecView;
 struct TypedText;
 
-// The console pane of a console window: the user types here, and the view
-// owns the window's port connection (m_portCtx) for its whole life.
+// The console pane of a console window: the user types here. The view owns
+// the window's connection (a ConsoleSession, whose port context is m_portCtx)
+// for its whole life, shows what it receives in the window's receive pane and
+// its messages in message boxes.
 class CVesperlineView : public QPlainTextEdit {
     Q_OBJECT
 public:
@@ -24,22 +25,22 @@ public:
     // The window that holds this view; set by the frame right after it has
     // created the view, never changed.
     ConsoleFrame* m_pSplitFrame = nullptr;
-    PortContext m_portCtx;
 
-    // Sets the port context's defaults. Returns 1.
-    int InitPortContext();
-    // Opens the port named by m_portCtx.portName, configures it, starts the
-    // receive thread and raises DTR. Nonzero on success; a port that cannot be
-    // opened is reported with a message, refused settings silently.
+private:
+    ConsoleSession m_session; // before m_portCtx, which refers into it
+
+public:
+    PortContext& m_portCtx;
+
+    ConsoleSession& session() { return m_session; }
+
+    // The session's operations (see ConsoleSession); the received bytes go to
+    // the receive pane the frame has at the time of the open.
+    int InitPortContext() { return m_session.InitPortContext(); }
     int OpenPort();
-    // Writes ctx's line settings into its port; nonzero on success, 0 for null.
-    int ApplyLineSettings(PortContext* ctx);
-    // Stops the receive thread (joined: it never touches the port after
-    // this), drops DTR, closes the port and stops a capture. Returns 1.
-    int ClosePort();
-    // Ends a capture: clears captureOn, closes the file, shows
-    // "CAPTURE NOT ACTIVE" in the status bar.
-    void StopCapture();
+    int ApplyLineSettings(PortContext* ctx) { return m_session.ApplyLineSettings(ctx); }
+    int ClosePort() { return m_session.ClosePort(); }
+    void StopCapture() { m_session.StopCapture(); }
 
     // Runs the console command `id`; false when the view has no handler for it.
     bool runCommand(int id);
@@ -61,7 +62,7 @@ public:
     // True while any console view runs a blocking command.
     static bool anyBusy() { return s_busyViews > 0; }
     // True while the receive thread has not left its loop.
-    bool receiveThreadRunning() const { return m_readerRunning; }
+    bool receiveThreadRunning() const { return m_session.receiveThreadRunning(); }
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -75,18 +76,12 @@ private:
     };
 
     void sendTyped(const TypedText& typed);
-    bool startReceiveThread();
-    void releasePort();
+    ConsoleSession::Events sessionEvents();
 
     int m_busy = 0;
-    std::atomic<bool> m_readerRunning { false };
     static inline int s_busyViews = 0;
 };
 
 // The most recently constructed console view; null after any view's
 // destruction. Read by the torture test to reach a receive pane.
 extern CVesperlineView* g_pLatestView;
-
-// The line settings that ApplyLineSettings writes: `current` with the
-// context's baud rate, framing and flow control.
-portio::Dcb lineSettingsDcb(portio::Dcb current, const PortContext& ctx);

@@ -5,7 +5,7 @@
 #include "consolewindow.h"
 #include "uiwait.h"
 
-#include "console/capturefile.h"
+#include "session/capturefile.h"
 #include "console/statusbar.h"
 #include "portio/devicenamespace.h"
 #include "res/commandids.h"
