@@ -6,9 +6,9 @@
 
 class CVesperlineView;
 
-// The console view's commands: numeric command ID -> handler. Built once, from
-// registerConsoleCommands() (consolecommands.cpp), which calls the
-// registration function of each group of commands.
+// The console view's commands: numeric command ID -> handler. Each group of
+// commands registers its handlers into a table it is given; the shell fills
+// one table (registerConsoleCommands) and hands it to every console view.
 class ConsoleCommandTable {
 public:
     using Handler = std::function<void(CVesperlineView&)>;
@@ -20,9 +20,6 @@ public:
 
     const Handler* find(int id) const;
     const CharHandler& charHandler() const { return m_charHandler; }
-
-    // The table the views use.
-    static const ConsoleCommandTable& instance();
 
 private:
     std::map<int, Handler> m_handlers;

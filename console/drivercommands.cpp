@@ -79,17 +79,16 @@ void OnReceive2K(CVesperlineView& view)
     if (!choosePort(view)) return;
     const std::string portName = view.m_portCtx.portName;
     const driverext::Receive2KOptions options = receive2KOptions();
-    view.runWaiting([&] {
-        return driverext::runReceive2K(portio::DeviceNamespace::global(), portName, messageBoxSink(), options);
-    });
+    portio::DeviceNamespace& devices = view.session().devices();
+    view.runWaiting([&] { return driverext::runReceive2K(devices, portName, messageBoxSink(), options); });
 }
 
 void OnTimedWrite(CVesperlineView& view)
 {
     if (!choosePort(view)) return;
     const std::string portName = view.m_portCtx.portName;
-    view.runWaiting(
-        [&] { return driverext::runTimedWrite(portio::DeviceNamespace::global(), portName, messageBoxSink()); });
+    portio::DeviceNamespace& devices = view.session().devices();
+    view.runWaiting([&] { return driverext::runTimedWrite(devices, portName, messageBoxSink()); });
 }
 
 void OnInstallProfileN(CVesperlineView& view)
@@ -130,9 +129,9 @@ void OnDumpUart(CVesperlineView& view)
 }
 
 // Needs no port and does not block: the alias lives in this process's names.
-void OnDefineAlias(CVesperlineView&)
+void OnDefineAlias(CVesperlineView& view)
 {
-    driverext::defineAlias(portio::DeviceNamespace::global(), messageBoxSink());
+    driverext::defineAlias(view.session().devices(), messageBoxSink());
 }
 
 void registerDriverCommands(ConsoleCommandTable& table)

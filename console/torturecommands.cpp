@@ -23,8 +23,7 @@ void OnStartTest(CVesperlineView& view)
     OnDisconnectPort(view);
     auto& run = torture::TortureRun::instance();
     const auto show = [](const std::string& text) { UiServices::current().messageBox(QString::fromStdString(text)); };
-    if (run.start(portio::DeviceNamespace::global(), torture::tortureParams(), show))
-        TortureDisplay::instance().follow();
+    if (run.start(view.session().devices(), torture::tortureParams(), show)) TortureDisplay::instance().follow();
 }
 
 void OnStopTest(CVesperlineView&)

@@ -9,8 +9,6 @@
 #include "statusbar.h"
 #include "torturehook.h"
 
-#include "portio/devicenamespace.h"
-
 #include <QByteArray>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
@@ -20,10 +18,11 @@ CVesperlineView* g_pLatestView = nullptr;
 
 Q_LOGGING_CATEGORY(lcRx, "vesperline.rx", QtInfoMsg)
 
-CVesperlineView::CVesperlineView(QWidget* parent)
+CVesperlineView::CVesperlineView(const ConsoleEnvironment& environment, QWidget* parent)
     : QPlainTextEdit(parent)
-    , m_session(portio::DeviceNamespace::global())
+    , m_session(environment.devices)
     , m_portCtx(m_session.m_portCtx)
+    , m_commands(environment.commands)
 {
     setLineWrapMode(QPlainTextEdit::NoWrap);
     setAccessibleName(QString::fromLatin1(txt::ConsolePaneName));
@@ -68,7 +67,7 @@ ConsoleSession::Events CVesperlineView::sessionEvents()
 
 bool CVesperlineView::runCommand(int id)
 {
-    const auto* handler = ConsoleCommandTable::instance().find(id);
+    const auto* handler = m_commands.find(id);
     if (!handler) return false;
     (*handler)(*this);
     return true;
@@ -76,7 +75,7 @@ bool CVesperlineView::runCommand(int id)
 
 bool CVesperlineView::hasCommand(int id) const
 {
-    return ConsoleCommandTable::instance().find(id) != nullptr;
+    return m_commands.find(id) != nullptr;
 }
 
 CRecView* CVesperlineView::recView() const
@@ -115,7 +114,7 @@ void CVesperlineView::sendTyped(const TypedText& typed)
     // other byte; the user is told, once for the keystroke or commit.
     if (typed.leftOut && m_portCtx.isConnected && g_pStatusBar)
         g_pStatusBar->showMessage(QString::fromLatin1(txt::NotSentOutsideLatin1));
-    const auto& onChar = ConsoleCommandTable::instance().charHandler();
+    const auto& onChar = m_commands.charHandler();
     if (!onChar) return;
     for (char c : typed.bytes)
         onChar(*this, static_cast<uint8_t>(c));

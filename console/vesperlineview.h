@@ -1,5 +1,6 @@
 #pragma once
 
+#include "consoleenvironment.h"
 #include "waitingloop.h"
 
 #include "session/consolesession.h"
@@ -19,7 +20,7 @@ struct TypedText;
 class CVesperlineView : public QPlainTextEdit {
     Q_OBJECT
 public:
-    explicit CVesperlineView(QWidget* parent = nullptr);
+    explicit CVesperlineView(const ConsoleEnvironment& environment, QWidget* parent = nullptr);
     ~CVesperlineView() override;
 
     // The window that holds this view; set by the frame right after it has
@@ -77,6 +78,8 @@ private:
 
     void sendTyped(const TypedText& typed);
     ConsoleSession::Events sessionEvents();
+
+    const ConsoleCommandTable& m_commands;
 
     int m_busy = 0;
     static inline int s_busyViews = 0;

@@ -11,6 +11,7 @@
 #include "res/uiservices.h"
 #include "shell/splitterframe.h"
 #include "shell/vesperlinedoc.h"
+#include "tests/support/testdevices.h"
 
 #include <QApplication>
 #include <QTemporaryDir>
@@ -138,7 +139,7 @@ double catSeconds(const std::string& source, const std::string& target, size_t n
 double captureSeconds(const std::string& source, const std::string& target, size_t n)
 {
     RawPty pty;
-    portio::DeviceNamespace::global().define("COM2", pty.path);
+    testDevices().define("COM2", pty.path);
     FixedFileUi ui(QString::fromStdString(target));
     UiServices::install(&ui);
     double s = 0;
@@ -153,7 +154,7 @@ double captureSeconds(const std::string& source, const std::string& target, size
         view.ClosePort();
     }
     UiServices::install(nullptr);
-    portio::DeviceNamespace::global().undefine("COM2");
+    testDevices().undefine("COM2");
     return s;
 }
 

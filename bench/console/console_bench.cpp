@@ -9,6 +9,7 @@
 #include "portio/devicenamespace.h"
 #include "shell/splitterframe.h"
 #include "shell/vesperlinedoc.h"
+#include "tests/support/testdevices.h"
 
 #include <QApplication>
 #include <QTextBlock>
@@ -88,7 +89,7 @@ double catSeconds(Pty& pty, const std::string& data)
 
 double paneSeconds(Pty& pty, const std::string& data)
 {
-    portio::DeviceNamespace::global().define("COM2", pty.path);
+    testDevices().define("COM2", pty.path);
     CSplitterFrame frame(new CVesperlineDoc);
     frame.resize(900, 600);
     frame.show();

@@ -7,6 +7,7 @@
 #include "portio/devicenamespace.h"
 #include "shell/splitterframe.h"
 #include "shell/vesperlinedoc.h"
+#include "tests/support/testdevices.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -72,7 +73,7 @@ int main(int argc, char** argv)
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     QApplication app(argc, argv);
     Pty pty;
-    if (!portio::DeviceNamespace::global().define("COM2", pty.path).ok()) return 1;
+    if (!testDevices().define("COM2", pty.path).ok()) return 1;
     auto frame = std::make_unique<CSplitterFrame>(new CVesperlineDoc);
     CVesperlineView& view = *frame->m_pConsoleView;
     view.m_portCtx.portName = "COM2";

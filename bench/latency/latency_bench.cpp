@@ -10,6 +10,7 @@
 #include "res/commandids.h"
 #include "shell/splitterframe.h"
 #include "shell/vesperlinedoc.h"
+#include "tests/support/testdevices.h"
 #include "torture/torturerun.h"
 #include "vboard/boardinstall.h"
 
@@ -88,7 +89,7 @@ int runTortureLatencyBench()
     char name[] = "bench_console";
     char* argv[] = { name, nullptr };
     QApplication app(argc, argv);
-    auto& ns = portio::DeviceNamespace::global();
+    auto& ns = testDevices();
     vboard::installVirtualBoard(ns, vboard::BoardConfig {});
     CSplitterFrame frame(new CVesperlineDoc);
     frame.resize(900, 600);

@@ -5,12 +5,13 @@
 #include "consolewindow.h"
 #include "uiwait.h"
 
-#include "session/capturefile.h"
 #include "console/statusbar.h"
 #include "portio/devicenamespace.h"
 #include "res/commandids.h"
+#include "session/capturefile.h"
 #include "tests/support/ptypair.h"
 #include "tests/support/qtfakeuiservices.h"
+#include "tests/support/testdevices.h"
 
 #include <QStatusBar>
 #include <QTemporaryDir>
@@ -55,10 +56,10 @@ struct PtyWindow {
     explicit PtyWindow(const char* name)
         : name(name)
     {
-        EXPECT_TRUE(portio::DeviceNamespace::global().define(name, pty.slavePath()).ok());
+        EXPECT_TRUE(testDevices().define(name, pty.slavePath()).ok());
         EXPECT_TRUE(win.connect(name));
     }
-    ~PtyWindow() { portio::DeviceNamespace::global().undefine(name); }
+    ~PtyWindow() { testDevices().undefine(name); }
     CVesperlineView& view() { return win.view(); }
     std::string name;
     PtyPair pty;

@@ -3,14 +3,27 @@
 #include "shell/splitterframe.h"
 #include "shell/vesperlinedoc.h"
 
+#include "console/commandtable.h"
+#include "console/consolecommands.h"
 #include "console/recview.h"
 #include "console/vesperlineview.h"
+#include "portio/devicenamespace.h"
+#include "tests/support/testdevices.h"
 
 #include <memory>
 
 // One console window, as the shell builds it, outside any main frame.
 struct ConsoleWindow {
-    std::unique_ptr<CSplitterFrame> frame { new CSplitterFrame(new CVesperlineDoc) };
+    static ConsoleCommandTable allCommands()
+    {
+        ConsoleCommandTable table;
+        registerConsoleCommands(table);
+        return table;
+    }
+
+    ConsoleCommandTable commands = allCommands();
+    ConsoleEnvironment environment { testDevices(), commands };
+    std::unique_ptr<CSplitterFrame> frame { new CSplitterFrame(new CVesperlineDoc, environment) };
     CVesperlineView& view() const { return *frame->m_pConsoleView; }
     CRecView& pane() const { return *frame->m_pRecView; }
     QString shown() const { return frame->m_pRecView->toPlainText(); }

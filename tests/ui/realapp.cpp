@@ -42,7 +42,6 @@ void RealApp::TearDown()
 {
     app.reset();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    portio::DeviceNamespace::global().undefine(PeerPort);
     UiServices::install(nullptr);
 }
 
