@@ -2,12 +2,12 @@
 
 #include "commandtable.h"
 #include "consoleframe.h"
-#include "keyboardinput.h"
 #include "recview.h"
 #include "res/texts.h"
 #include "res/uiservices.h"
 #include "statusbar.h"
 #include "torturehook.h"
+#include "typedtext.h"
 
 #include <QByteArray>
 #include <QInputMethodEvent>

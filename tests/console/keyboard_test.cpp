@@ -3,8 +3,8 @@
 #include "consolewindow.h"
 #include "uiwait.h"
 
-#include "console/keyboardinput.h"
 #include "console/statusbar.h"
+#include "console/typedtext.h"
 #include "portio/devicenamespace.h"
 #include "tests/support/ptypair.h"
 #include "tests/support/qtfakeuiservices.h"
