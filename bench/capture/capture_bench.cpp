@@ -11,6 +11,7 @@
 #include "res/uiservices.h"
 #include "shell/splitterframe.h"
 #include "shell/vesperlinedoc.h"
+#include "tests/console/consolewindow.h"
 #include "tests/support/testdevices.h"
 
 #include <QApplication>
@@ -144,7 +145,8 @@ double captureSeconds(const std::string& source, const std::string& target, size
     UiServices::install(&ui);
     double s = 0;
     {
-        CSplitterFrame frame(new CVesperlineDoc);
+        ConsoleParts parts;
+        CSplitterFrame frame(new CVesperlineDoc, parts.environment);
         frame.resize(900, 600);
         frame.show();
         CVesperlineView& view = *frame.m_pConsoleView;

@@ -9,6 +9,7 @@
 #include "portio/devicenamespace.h"
 #include "shell/splitterframe.h"
 #include "shell/vesperlinedoc.h"
+#include "tests/console/consolewindow.h"
 #include "tests/support/testdevices.h"
 
 #include <QApplication>
@@ -90,7 +91,8 @@ double catSeconds(Pty& pty, const std::string& data)
 double paneSeconds(Pty& pty, const std::string& data)
 {
     testDevices().define("COM2", pty.path);
-    CSplitterFrame frame(new CVesperlineDoc);
+    ConsoleParts parts;
+    CSplitterFrame frame(new CVesperlineDoc, parts.environment);
     frame.resize(900, 600);
     frame.show();
     frame.m_pConsoleView->m_portCtx.portName = "COM2";

@@ -7,6 +7,7 @@
 #include "portio/devicenamespace.h"
 #include "shell/splitterframe.h"
 #include "shell/vesperlinedoc.h"
+#include "tests/console/consolewindow.h"
 #include "tests/support/testdevices.h"
 
 #include <QApplication>
@@ -74,7 +75,8 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     Pty pty;
     if (!testDevices().define("COM2", pty.path).ok()) return 1;
-    auto frame = std::make_unique<CSplitterFrame>(new CVesperlineDoc);
+    ConsoleParts parts;
+    auto frame = std::make_unique<CSplitterFrame>(new CVesperlineDoc, parts.environment);
     CVesperlineView& view = *frame->m_pConsoleView;
     view.m_portCtx.portName = "COM2";
     if (!view.OpenPort()) return 1;

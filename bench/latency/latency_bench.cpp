@@ -10,6 +10,7 @@
 #include "res/commandids.h"
 #include "shell/splitterframe.h"
 #include "shell/vesperlinedoc.h"
+#include "tests/console/consolewindow.h"
 #include "tests/support/testdevices.h"
 #include "torture/torturerun.h"
 #include "vboard/boardinstall.h"
@@ -91,7 +92,8 @@ int runTortureLatencyBench()
     QApplication app(argc, argv);
     auto& ns = testDevices();
     vboard::installVirtualBoard(ns, vboard::BoardConfig {});
-    CSplitterFrame frame(new CVesperlineDoc);
+    ConsoleParts parts;
+    CSplitterFrame frame(new CVesperlineDoc, parts.environment);
     frame.resize(900, 600);
     frame.show();
     const std::chrono::milliseconds length(phaseSeconds() * 1000);

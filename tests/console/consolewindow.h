@@ -12,8 +12,8 @@
 
 #include <memory>
 
-// One console window, as the shell builds it, outside any main frame.
-struct ConsoleWindow {
+// What the shell hands a console window: every command, the tests' devices.
+struct ConsoleParts {
     static ConsoleCommandTable allCommands()
     {
         ConsoleCommandTable table;
@@ -23,6 +23,10 @@ struct ConsoleWindow {
 
     ConsoleCommandTable commands = allCommands();
     ConsoleEnvironment environment { testDevices(), commands };
+};
+
+// One console window, as the shell builds it, outside any main frame.
+struct ConsoleWindow : ConsoleParts {
     std::unique_ptr<CSplitterFrame> frame { new CSplitterFrame(new CVesperlineDoc, environment) };
     CVesperlineView& view() const { return *frame->m_pConsoleView; }
     CRecView& pane() const { return *frame->m_pRecView; }
