@@ -100,7 +100,7 @@ TEST_P(Session, ConnectsReceivesEveryByteInOrderAndDisconnects)
     const std::string bytes = pattern(3000);
     ASSERT_TRUE(line->send(bytes));
     ASSERT_TRUE(receivedAtLeast(bytes.size()));
-    EXPECT_EQ(heard.received(), bytes);
+    EXPECT_TRUE(heard.received() == bytes) << heard.received().size() << " bytes, not the " << bytes.size() << " sent";
     EXPECT_EQ(session->ClosePort(), 1);
     EXPECT_FALSE(session->m_portCtx.isConnected);
     EXPECT_FALSE(session->receiveThreadRunning());
@@ -122,7 +122,8 @@ TEST_P(Session, CaptureHoldsExactlyWhatCameWhileItRan)
     session->StopCapture();
     ASSERT_TRUE(line->send("after"));
     ASSERT_TRUE(receivedAtLeast(during.size() + 5));
-    EXPECT_EQ(fileContent(path), during);
+    const std::string captured = fileContent(path);
+    EXPECT_TRUE(captured == during) << captured.size() << " bytes captured, " << during.size() << " came during it";
     EXPECT_EQ(heard.indicator, (std::vector<std::string> { "CAPTURE IS ACTIVE", "CAPTURE NOT ACTIVE" }));
     EXPECT_FALSE(session->m_portCtx.captureOn);
     std::remove(path);
