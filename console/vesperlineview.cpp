@@ -29,6 +29,9 @@ CVesperlineView::CVesperlineView(const ConsoleEnvironment& environment, QWidget*
     // Composed and input-method text is typed too.
     setAttribute(Qt::WA_InputMethodEnabled);
     InitPortContext();
+    // Messages and the capture indicator from the start; the receive pane
+    // joins at the open, once the frame has one.
+    m_session.setEvents(sessionEvents());
     g_pLatestView = this;
 }
 

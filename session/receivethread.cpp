@@ -39,7 +39,7 @@ std::string latin1FromUtf8(const std::string& text)
             out += char(c);
             continue;
         }
-        size_t extra = c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : 1;
+        const size_t extra = c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : c >= 0xC0 ? 1 : 0; // 0: a stray continuation byte
         const bool twoByteLatin1 = (c == 0xC2 || c == 0xC3) && i + 1 < text.size();
         out += twoByteLatin1 ? char(((c & 0x03) << 6) | (static_cast<unsigned char>(text[i + 1]) & 0x3F)) : '?';
         i += std::min(extra, text.size() - 1 - i);

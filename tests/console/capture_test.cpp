@@ -124,6 +124,15 @@ TEST_F(Capture, TwoWindowsCaptureApartAndStoppingOneLeavesTheOther)
     EXPECT_EQ(b.view().m_portCtx.captureOn, 1);
 }
 
+TEST_F(Capture, StopCaptureShowsNotActiveAlsoInAWindowNeverConnected)
+{
+    ConsoleWindow never;
+    status.SetPaneText(CStatusBar::CapturePane, "unchanged");
+    ASSERT_TRUE(never.view().runCommand(cmd::ID_STOP_CAPTURE));
+    EXPECT_EQ(indicator(), "CAPTURE NOT ACTIVE");
+    EXPECT_TRUE(ui.messages.isEmpty()) << ui.messages.join('|').toStdString();
+}
+
 TEST_F(Capture, DisconnectClosesTheFileComplete)
 {
     PtyWindow a("COM2");

@@ -222,6 +222,7 @@ TEST(ReceiveStopLine, FillsNameAndErrorOnceAndInLatin1)
         { "[port %1: receiving stopped: %2]", "X%2", "e", "[port X%2: receiving stopped: e]" },
         { "[port %1 is gone: %2]", "COM3", "P\xC3\xA9riph\xC3\xA9rique \xE2\x82\xAC",
             "[port COM3 is gone: P\xE9riph\xE9rique ?]" },
+        { "[port %1 is gone: %2]", "COM3", std::string("a\x80") + "b", "[port COM3 is gone: a?b]" },
     };
     for (const auto& c : cases)
         EXPECT_EQ(receiveStopLine(c.format, c.name, c.error), c.expected) << c.format;
