@@ -1,10 +1,10 @@
 #include "keyboardinput.h"
 
 #include "commandtable.h"
-#include "vesperlineview.h"
+#include "consoletarget.h"
 #include "writepath.h"
 
-void OnChar(CVesperlineView& view, uint8_t ch)
+void OnChar(ConsoleTarget& view, uint8_t ch)
 {
     if (!view.m_portCtx.isConnected) return;
     WriteBytes(view, &ch, 1);

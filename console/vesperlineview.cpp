@@ -1,11 +1,14 @@
 #include "vesperlineview.h"
 
-#include "commandtable.h"
 #include "consoleframe.h"
+#include "portsel/portsettingsdlg.h"
 #include "recview.h"
 #include "res/texts.h"
 #include "res/uiservices.h"
+#include "sendingdatadlg.h"
 #include "statusbar.h"
+#include "torture/tortureparamsdlg.h"
+#include "torturedisplay.h"
 #include "torturehook.h"
 #include "typedtext.h"
 
@@ -14,15 +17,15 @@
 #include <QKeyEvent>
 #include <QLoggingCategory>
 
+#include <new>
+
 CVesperlineView* g_pLatestView = nullptr;
 
 Q_LOGGING_CATEGORY(lcRx, "vesperline.rx", QtInfoMsg)
 
 CVesperlineView::CVesperlineView(const ConsoleEnvironment& environment, QWidget* parent)
     : QPlainTextEdit(parent)
-    , m_session(environment.devices)
-    , m_portCtx(m_session.m_portCtx)
-    , m_commands(environment.commands)
+    , ConsoleTarget(environment)
 {
     setLineWrapMode(QPlainTextEdit::NoWrap);
     setAccessibleName(QString::fromLatin1(txt::ConsolePaneName));
@@ -31,7 +34,7 @@ CVesperlineView::CVesperlineView(const ConsoleEnvironment& environment, QWidget*
     InitPortContext();
     // Messages and the capture indicator from the start; the receive pane
     // joins at the open, once the frame has one.
-    m_session.setEvents(sessionEvents());
+    session().setEvents(sessionEvents());
     g_pLatestView = this;
 }
 
@@ -40,12 +43,6 @@ CVesperlineView::~CVesperlineView()
     g_pLatestView = nullptr;
     if (m_portCtx.isConnected) ClosePort();
     stopTortureTestFromView();
-}
-
-int CVesperlineView::OpenPort()
-{
-    m_session.setEvents(sessionEvents());
-    return m_session.OpenPort();
 }
 
 ConsoleSession::Events CVesperlineView::sessionEvents()
@@ -66,19 +63,6 @@ ConsoleSession::Events CVesperlineView::sessionEvents()
                 CStatusBar::CapturePane, QString::fromLatin1(text.data(), qsizetype(text.size())));
     };
     return events;
-}
-
-bool CVesperlineView::runCommand(int id)
-{
-    const auto* handler = m_commands.find(id);
-    if (!handler) return false;
-    (*handler)(*this);
-    return true;
-}
-
-bool CVesperlineView::hasCommand(int id) const
-{
-    return m_commands.find(id) != nullptr;
 }
 
 CRecView* CVesperlineView::recView() const
@@ -117,21 +101,44 @@ void CVesperlineView::sendTyped(const TypedText& typed)
     // other byte; the user is told, once for the keystroke or commit.
     if (typed.leftOut && m_portCtx.isConnected && g_pStatusBar)
         g_pStatusBar->showMessage(QString::fromLatin1(txt::NotSentOutsideLatin1));
-    const auto& onChar = m_commands.charHandler();
-    if (!onChar) return;
     for (char c : typed.bytes)
-        onChar(*this, static_cast<uint8_t>(c));
+        typeByte(static_cast<uint8_t>(c));
 }
 
-CVesperlineView::BusyScope::BusyScope(CVesperlineView& v)
-    : view(v)
+void CVesperlineView::chooseLineSettings()
 {
-    ++view.m_busy;
-    ++s_busyViews;
+    runPortSettingsDialog(m_portCtx, documentTitle());
 }
 
-CVesperlineView::BusyScope::~BusyScope()
+void CVesperlineView::editTortureParams()
 {
-    --view.m_busy;
-    --s_busyViews;
+    CTortureParamsDlg::instance().doModal();
+}
+
+void CVesperlineView::followTortureRun()
+{
+    TortureDisplay::instance().follow();
+}
+
+namespace {
+
+// The "Sending data" window for as long as the notice lives.
+class SendingNotice final : public BusyNotice {
+public:
+    SendingNotice() { m_window.showCentred(); }
+    ~SendingNotice() override { m_window.hide(); }
+
+private:
+    SendingDataDlg m_window;
+};
+
+} // namespace
+
+std::unique_ptr<BusyNotice> CVesperlineView::showSendingNotice()
+{
+    try {
+        return std::make_unique<SendingNotice>();
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
 }

@@ -1,10 +1,10 @@
 #include "writepath.h"
 
-#include "vesperlineview.h"
+#include "consoletarget.h"
 
 #include <memory>
 
-int WriteBytes(CVesperlineView& view, const void* buffer, size_t n)
+int WriteBytes(ConsoleTarget& view, const void* buffer, size_t n)
 {
     // Hold the port for the whole write: a close from elsewhere cannot free it under us.
     std::shared_ptr<portio::Port> port = view.m_portCtx.portHandle;
@@ -13,7 +13,7 @@ int WriteBytes(CVesperlineView& view, const void* buffer, size_t n)
     return result.ok() || result.count > 0 || result.error.code == portio::ErrorCode::TimedOut ? 1 : 0;
 }
 
-void writeAndWait(CVesperlineView& view, const void* buffer, size_t n)
+void writeAndWait(ConsoleTarget& view, const void* buffer, size_t n)
 {
     WriteBytes(view, buffer, n);
 }
