@@ -6,8 +6,8 @@
 #include "splitterframe.h"
 #include "vesperlinedoc.h"
 
-#include "console/statusbar.h"
-#include "console/vesperlineview.h"
+#include "consoleui/statusbar.h"
+#include "consoleui/vesperlineview.h"
 #include "res/commandids.h"
 #include "res/menus.h"
 #include "res/texts.h"

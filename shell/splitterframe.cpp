@@ -4,8 +4,8 @@
 
 #include "vesperlinedoc.h"
 
-#include "console/recview.h"
-#include "console/vesperlineview.h"
+#include "consoleui/recview.h"
+#include "consoleui/vesperlineview.h"
 
 #include <QCloseEvent>
 #include <QSplitter>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "console/consoleenvironment.h"
-#include "console/consoleframe.h"
+#include "consoleui/consoleframe.h"
 
 #include <QMdiSubWindow>
 

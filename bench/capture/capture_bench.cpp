@@ -5,7 +5,7 @@
 //
 // Size: --capture-bytes=N (default 64 MiB; 1 GB: --capture-bytes=1000000000).
 #include "bench/support/rawpty.h"
-#include "console/vesperlineview.h"
+#include "consoleui/vesperlineview.h"
 #include "portio/devicenamespace.h"
 #include "res/commandids.h"
 #include "res/uiservices.h"

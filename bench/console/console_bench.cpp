@@ -4,8 +4,8 @@
 //     `cat` reading the same pseudo-terminal;
 //  2. the cost of one append when the pane holds 10 MB, against 100 KB.
 #include "bench/support/rawpty.h"
-#include "console/recview.h"
-#include "console/vesperlineview.h"
+#include "consoleui/recview.h"
+#include "consoleui/vesperlineview.h"
 #include "portio/devicenamespace.h"
 #include "shell/splitterframe.h"
 #include "shell/vesperlinedoc.h"

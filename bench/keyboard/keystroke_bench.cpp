@@ -3,7 +3,7 @@
 // percentile, each as a ratio to a direct one-byte write() on the same
 // pseudo-terminal measured in the same run, the two interleaved.
 #include "bench/support/rawpty.h"
-#include "console/vesperlineview.h"
+#include "consoleui/vesperlineview.h"
 #include "portio/devicenamespace.h"
 #include "shell/splitterframe.h"
 #include "shell/vesperlinedoc.h"

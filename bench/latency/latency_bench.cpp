@@ -5,7 +5,7 @@
 // same process with the same console window showing.
 //
 // Length of each phase: --latency-seconds=N (default 5).
-#include "console/vesperlineview.h"
+#include "consoleui/vesperlineview.h"
 #include "portio/devicenamespace.h"
 #include "res/commandids.h"
 #include "shell/splitterframe.h"

@@ -5,7 +5,7 @@
 #include "consolewindow.h"
 #include "uiwait.h"
 
-#include "console/statusbar.h"
+#include "consoleui/statusbar.h"
 #include "portio/devicenamespace.h"
 #include "res/commandids.h"
 #include "session/capturefile.h"

@@ -5,8 +5,8 @@
 
 #include "console/commandtable.h"
 #include "console/consolecommands.h"
-#include "console/recview.h"
-#include "console/vesperlineview.h"
+#include "consoleui/recview.h"
+#include "consoleui/vesperlineview.h"
 #include "portio/devicenamespace.h"
 #include "tests/support/testdevices.h"
 

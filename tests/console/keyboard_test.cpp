@@ -3,8 +3,8 @@
 #include "consolewindow.h"
 #include "uiwait.h"
 
-#include "console/statusbar.h"
-#include "console/typedtext.h"
+#include "consoleui/statusbar.h"
+#include "consoleui/typedtext.h"
 #include "portio/devicenamespace.h"
 #include "tests/support/ptypair.h"
 #include "tests/support/qtfakeuiservices.h"

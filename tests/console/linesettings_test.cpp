@@ -1,6 +1,6 @@
 // The line settings written into the port for every flow-control choice.
 #include "console/commandtable.h"
-#include "console/vesperlineview.h"
+#include "consoleui/vesperlineview.h"
 #include "portio/devicenamespace.h"
 #include "tests/support/testdevices.h"
 

@@ -4,7 +4,7 @@
 #include "consolewindow.h"
 #include "uiwait.h"
 
-#include "console/torturedisplay.h"
+#include "consoleui/torturedisplay.h"
 #include "portio/devicenamespace.h"
 #include "res/commandids.h"
 #include "tests/support/qtfakeuiservices.h"

@@ -2,8 +2,8 @@
 
 #include "tests/console/uiwait.h"
 
-#include "console/recview.h"
-#include "console/vesperlineview.h"
+#include "consoleui/recview.h"
+#include "consoleui/vesperlineview.h"
 #include "portio/devicenamespace.h"
 #include "res/commandids.h"
 #include "shell/mainframe.h"

@@ -1,5 +1,6 @@
 #include "vesperlineview.h"
 
+#include "console/torturehook.h"
 #include "consoleframe.h"
 #include "portsel/portsettingsdlg.h"
 #include "recview.h"
@@ -9,7 +10,6 @@
 #include "statusbar.h"
 #include "torture/tortureparamsdlg.h"
 #include "torturedisplay.h"
-#include "torturehook.h"
 #include "typedtext.h"
 
 #include <QByteArray>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "consoletarget.h"
+#include "console/consoletarget.h"
 
 #include <QPlainTextEdit>
 
