@@ -1,9 +1,8 @@
 #include "capturecommands.h"
 
 #include "commandtable.h"
+#include "consoletarget.h"
 #include "sendcommands.h"
-#include "statusbar.h"
-#include "vesperlineview.h"
 
 #include "res/commandids.h"
 #include "res/texts.h"
@@ -15,14 +14,9 @@
 
 namespace {
 
-void setIndicator(const char* text)
-{
-    if (g_pStatusBar) g_pStatusBar->SetPaneText(CStatusBar::CapturePane, QString::fromLatin1(text));
-}
-
 // Runs on the user-interface thread. The capture may have been stopped, or a
 // new one started, since the write failed: only the failed one is ended.
-void captureWriteFailed(CVesperlineView& view, uint64_t session, const QString& error)
+void captureWriteFailed(ConsoleTarget& view, uint64_t session, const QString& error)
 {
     PortContext& ctx = view.m_portCtx;
     if (ctx.captureOn && ctx.captureFile.session() == session) view.StopCapture();
@@ -31,15 +25,16 @@ void captureWriteFailed(CVesperlineView& view, uint64_t session, const QString& 
 
 // Called on the receive thread: hands the report over and returns at once.
 // A window destroyed meanwhile drops it (the queued call dies with the view).
-CaptureFile::FailureHandler failureReporter(CVesperlineView& view)
+CaptureFile::FailureHandler failureReporter(ConsoleTarget& view)
 {
-    QPointer<CVesperlineView> target(&view);
-    return [target](uint64_t session, const std::string& error) {
+    QPointer<QObject> alive(view.eventContext());
+    ConsoleTarget* target = &view;
+    return [alive, target](uint64_t session, const std::string& error) {
         const QString text = QString::fromStdString(error);
         QMetaObject::invokeMethod(
-            target.data(),
-            [target, session, text] {
-                if (target) captureWriteFailed(*target, session, text);
+            alive.data(),
+            [alive, target, session, text] {
+                if (alive) captureWriteFailed(*target, session, text);
             },
             Qt::QueuedConnection);
     };
@@ -47,7 +42,7 @@ CaptureFile::FailureHandler failureReporter(CVesperlineView& view)
 
 } // namespace
 
-void OnStartCapture(CVesperlineView& view)
+void OnStartCapture(ConsoleTarget& view)
 {
     PortContext& ctx = view.m_portCtx;
     if (!requireConnection(view)) return;
@@ -55,17 +50,13 @@ void OnStartCapture(CVesperlineView& view)
         UiServices::current().messageBox(QString::fromLatin1(txt::CaptureAlreadyActive));
         return;
     }
-    const auto path = UiServices::current().newOrExistingFileName(&view);
+    const auto path = UiServices::current().newOrExistingFileName(view.dialogParent());
     if (!path) return;
-    if (!ctx.captureFile.open(QFile::encodeName(*path).toStdString(), nullptr, failureReporter(view))) {
+    if (!view.session().StartCapture(QFile::encodeName(*path).toStdString(), nullptr, failureReporter(view)))
         UiServices::current().messageBox(QString::fromLatin1(txt::FileCouldNotBeOpened));
-        return;
-    }
-    ctx.captureOn = 1;
-    setIndicator(txt::CaptureActive);
 }
 
-void OnStopCapture(CVesperlineView& view)
+void OnStopCapture(ConsoleTarget& view)
 {
     view.StopCapture();
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-class CVesperlineView;
+class ConsoleTarget;
 class ConsoleCommandTable;
 
 // "Start Capture...": asks for a file, creates or empties it, locks it against
@@ -13,9 +13,9 @@ class ConsoleCommandTable;
 // closed with what was written before, the indicator goes back to "CAPTURE
 // NOT ACTIVE" and one message names the OS's error. The receive thread only
 // posts the report; it never waits for the message box.
-void OnStartCapture(CVesperlineView& view);
+void OnStartCapture(ConsoleTarget& view);
 
 // "Stop Capture...": the view's StopCapture (no guard, no message).
-void OnStopCapture(CVesperlineView& view);
+void OnStopCapture(ConsoleTarget& view);
 
 void registerCaptureCommands(ConsoleCommandTable& table);

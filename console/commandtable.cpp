@@ -1,7 +1,5 @@
 #include "commandtable.h"
 
-#include "consolecommands.h"
-
 void ConsoleCommandTable::add(int id, Handler handler)
 {
     m_handlers[id] = std::move(handler);
@@ -16,14 +14,4 @@ const ConsoleCommandTable::Handler* ConsoleCommandTable::find(int id) const
 {
     auto it = m_handlers.find(id);
     return it == m_handlers.end() ? nullptr : &it->second;
-}
-
-const ConsoleCommandTable& ConsoleCommandTable::instance()
-{
-    static const ConsoleCommandTable table = [] {
-        ConsoleCommandTable t;
-        registerConsoleCommands(t);
-        return t;
-    }();
-    return table;
 }

@@ -1,26 +1,25 @@
 #include "connectcommands.h"
 
 #include "commandtable.h"
-#include "vesperlineview.h"
+#include "consoletarget.h"
 
-#include "portsel/portsettingsdlg.h"
 #include "res/commandids.h"
 #include "res/texts.h"
 
-void OnConnectPort(CVesperlineView& view)
+void OnConnectPort(ConsoleTarget& view)
 {
     PortContext& ctx = view.m_portCtx;
     if (ctx.isConnected) return;
     // A cancelled dialog leaves the last chosen port in place, so the open is
     // tried again; the decision rests on the name alone.
-    runPortSettingsDialog(ctx, view.documentTitle());
+    view.chooseLineSettings();
     if (ctx.portName == txt::NoPortName) return;
     if (!view.OpenPort()) return;
     view.setDocumentTitle(
         view.documentTitle() + QString::fromLatin1(txt::ConnectedTo) + QString::fromStdString(ctx.portName));
 }
 
-void OnDisconnectPort(CVesperlineView& view)
+void OnDisconnectPort(ConsoleTarget& view)
 {
     PortContext& ctx = view.m_portCtx;
     if (!ctx.isConnected) return;

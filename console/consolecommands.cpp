@@ -15,7 +15,6 @@
 // is refused by the view (its menu item is greyed), never faked.
 void registerConsoleCommands(ConsoleCommandTable& table)
 {
-    (void)table;
     registerConnectCommands(table);
     registerKeyboardInput(table);
     registerSendCommands(table);

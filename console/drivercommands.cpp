@@ -7,10 +7,9 @@
 
 #include "commandtable.h"
 #include "connectcommands.h"
+#include "consoletarget.h"
 #include "sendcommands.h"
-#include "vesperlineview.h"
 
-#include "portsel/portsettingsdlg.h"
 #include "res/commandids.h"
 #include "res/texts.h"
 #include "res/uiservices.h"
@@ -33,7 +32,7 @@ void showOnUiThread(const std::string& text)
 // The commands run their port work on a helper thread (runWaiting) so the
 // windows stay painted; the connection cannot go away meanwhile because the
 // busy window takes no commands and cannot be closed.
-void onConnectedPort(CVesperlineView& view, PortAction action)
+void onConnectedPort(ConsoleTarget& view, PortAction action)
 {
     if (!requireConnection(view)) return;
     const std::shared_ptr<portio::Port> port = view.m_portCtx.portHandle;
@@ -44,10 +43,10 @@ void onConnectedPort(CVesperlineView& view, PortAction action)
 // The test commands take the window's port over for themselves: the window
 // lets its connection go, then the user names the port. A cancelled dialog
 // keeps the name the window had, so the test runs on it unless it is "None".
-bool choosePort(CVesperlineView& view)
+bool choosePort(ConsoleTarget& view)
 {
     OnDisconnectPort(view);
-    runPortSettingsDialog(view.m_portCtx, view.documentTitle());
+    view.chooseLineSettings();
     return view.m_portCtx.portName != txt::NoPortName;
 }
 
@@ -74,65 +73,64 @@ driverext::Receive2KOptions& receive2KOptions()
     return options;
 }
 
-void OnReceive2K(CVesperlineView& view)
+void OnReceive2K(ConsoleTarget& view)
 {
     if (!choosePort(view)) return;
     const std::string portName = view.m_portCtx.portName;
     const driverext::Receive2KOptions options = receive2KOptions();
-    view.runWaiting([&] {
-        return driverext::runReceive2K(portio::DeviceNamespace::global(), portName, messageBoxSink(), options);
-    });
+    portio::DeviceNamespace& devices = view.session().devices();
+    view.runWaiting([&] { return driverext::runReceive2K(devices, portName, messageBoxSink(), options); });
 }
 
-void OnTimedWrite(CVesperlineView& view)
+void OnTimedWrite(ConsoleTarget& view)
 {
     if (!choosePort(view)) return;
     const std::string portName = view.m_portCtx.portName;
-    view.runWaiting(
-        [&] { return driverext::runTimedWrite(portio::DeviceNamespace::global(), portName, messageBoxSink()); });
+    portio::DeviceNamespace& devices = view.session().devices();
+    view.runWaiting([&] { return driverext::runTimedWrite(devices, portName, messageBoxSink()); });
 }
 
-void OnInstallProfileN(CVesperlineView& view)
+void OnInstallProfileN(ConsoleTarget& view)
 {
     onConnectedPort(
         view, [](portio::Port& port, const driverext::MessageSink& sink) { driverext::installProfileN(port, sink); });
 }
 
-void OnInstallProfileD(CVesperlineView& view)
+void OnInstallProfileD(ConsoleTarget& view)
 {
     onConnectedPort(
         view, [](portio::Port& port, const driverext::MessageSink& sink) { driverext::installProfileD(port, sink); });
 }
 
-void OnResetCustom(CVesperlineView& view)
+void OnResetCustom(ConsoleTarget& view)
 {
     onConnectedPort(view, driverext::resetCustom);
 }
 
-void OnShowResult1(CVesperlineView& view)
+void OnShowResult1(ConsoleTarget& view)
 {
     onConnectedPort(view, driverext::showLastReadResult);
 }
 
-void OnShowResult2(CVesperlineView& view)
+void OnShowResult2(ConsoleTarget& view)
 {
     onConnectedPort(view, driverext::showLastReadResult2);
 }
 
-void OnFirmwareReset(CVesperlineView& view)
+void OnFirmwareReset(ConsoleTarget& view)
 {
     onConnectedPort(view, driverext::firmwareReset);
 }
 
-void OnDumpUart(CVesperlineView& view)
+void OnDumpUart(ConsoleTarget& view)
 {
     onConnectedPort(view, driverext::dumpUart);
 }
 
 // Needs no port and does not block: the alias lives in this process's names.
-void OnDefineAlias(CVesperlineView&)
+void OnDefineAlias(ConsoleTarget& view)
 {
-    driverext::defineAlias(portio::DeviceNamespace::global(), messageBoxSink());
+    driverext::defineAlias(view.session().devices(), messageBoxSink());
 }
 
 void registerDriverCommands(ConsoleCommandTable& table)

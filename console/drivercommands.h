@@ -6,7 +6,7 @@ namespace driverext {
 struct Receive2KOptions;
 }
 
-class CVesperlineView;
+class ConsoleTarget;
 class ConsoleCommandTable;
 
 // The board driver's commands of a console window: the Receive 2K test and the
@@ -15,19 +15,19 @@ class ConsoleCommandTable;
 // "Receive 2K": disconnects the window, asks for a port and runs the one-shot
 // receive test on it; the windows stay painted meanwhile and the console
 // window cannot be closed until the test has ended.
-void OnReceive2K(CVesperlineView& view);
+void OnReceive2K(ConsoleTarget& view);
 
 // The diagnostic commands. Those that act on the window's connection show
 // "No port connected" on a window that is not connected.
-void OnInstallProfileN(CVesperlineView& view);
-void OnResetCustom(CVesperlineView& view);
-void OnInstallProfileD(CVesperlineView& view);
-void OnDefineAlias(CVesperlineView& view);
-void OnTimedWrite(CVesperlineView& view);
-void OnShowResult1(CVesperlineView& view);
-void OnShowResult2(CVesperlineView& view);
-void OnFirmwareReset(CVesperlineView& view);
-void OnDumpUart(CVesperlineView& view);
+void OnInstallProfileN(ConsoleTarget& view);
+void OnResetCustom(ConsoleTarget& view);
+void OnInstallProfileD(ConsoleTarget& view);
+void OnDefineAlias(ConsoleTarget& view);
+void OnTimedWrite(ConsoleTarget& view);
+void OnShowResult1(ConsoleTarget& view);
+void OnShowResult2(ConsoleTarget& view);
+void OnFirmwareReset(ConsoleTarget& view);
+void OnDumpUart(ConsoleTarget& view);
 
 // Shows each text in a message box of the installed UiServices, from the
 // user-interface thread, and returns once it has been dismissed; callable

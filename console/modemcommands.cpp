@@ -1,8 +1,8 @@
 #include "modemcommands.h"
 
 #include "commandtable.h"
+#include "consoletarget.h"
 #include "sendcommands.h"
-#include "vesperlineview.h"
 
 #include "portio/commtypes.h"
 #include "res/commandids.h"
@@ -25,7 +25,7 @@ std::span<const ModemLineCommand> modemLineCommands()
     return Commands;
 }
 
-void runModemLineCommand(CVesperlineView& view, const ModemLineCommand& command)
+void runModemLineCommand(ConsoleTarget& view, const ModemLineCommand& command)
 {
     if (!requireConnection(view)) return;
     // Same shape as the board driver's requests: a 3-byte input area that
@@ -43,5 +43,5 @@ void runModemLineCommand(CVesperlineView& view, const ModemLineCommand& command)
 void registerModemCommands(ConsoleCommandTable& table)
 {
     for (const ModemLineCommand& command : Commands)
-        table.add(command.commandId, [&command](CVesperlineView& view) { runModemLineCommand(view, command); });
+        table.add(command.commandId, [&command](ConsoleTarget& view) { runModemLineCommand(view, command); });
 }

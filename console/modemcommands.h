@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <span>
 
-class CVesperlineView;
+class ConsoleTarget;
 class ConsoleCommandTable;
 
 // "Assert RTS", "Drop RTS", "Assert DTR", "Drop DTR": one device-control
@@ -20,6 +20,6 @@ struct ModemLineCommand {
 std::span<const ModemLineCommand> modemLineCommands();
 
 // Runs one of them on the view's port ("No port connected" when not connected).
-void runModemLineCommand(CVesperlineView& view, const ModemLineCommand& command);
+void runModemLineCommand(ConsoleTarget& view, const ModemLineCommand& command);
 
 void registerModemCommands(ConsoleCommandTable& table);

@@ -1,7 +1,7 @@
 #include "sendcommands.h"
 
 #include "commandtable.h"
-#include "vesperlineview.h"
+#include "consoletarget.h"
 #include "writepath.h"
 
 #include "res/commandids.h"
@@ -24,14 +24,14 @@ void show(const char* text)
 
 } // namespace
 
-bool requireConnection(CVesperlineView& view)
+bool requireConnection(ConsoleTarget& view)
 {
     if (view.m_portCtx.isConnected) return true;
     show(txt::NoPortConnected);
     return false;
 }
 
-void OnSend10K(CVesperlineView& view)
+void OnSend10K(ConsoleTarget& view)
 {
     if (!requireConnection(view)) return;
     std::unique_ptr<uint8_t[]> block(new (std::nothrow) uint8_t[TenK]);
@@ -43,14 +43,14 @@ void OnSend10K(CVesperlineView& view)
     writeAndWait(view, block.get(), TenK);
 }
 
-void OnSendImmediate(CVesperlineView& view)
+void OnSendImmediate(ConsoleTarget& view)
 {
     if (!requireConnection(view)) return;
     auto port = view.m_portCtx.portHandle;
     if (!port || !port->transmitChar(ImmediateByte).ok()) show(txt::SendImmediateFailed);
 }
 
-void OnSendFixedString(CVesperlineView& view)
+void OnSendFixedString(ConsoleTarget& view)
 {
     if (!requireConnection(view)) return;
     // The terminating zero goes out on the line too.

@@ -1,9 +1,8 @@
 #include "sendfilecommand.h"
 
 #include "commandtable.h"
+#include "consoletarget.h"
 #include "sendcommands.h"
-#include "sendingdatadlg.h"
-#include "vesperlineview.h"
 #include "writepath.h"
 
 #include "res/commandids.h"
@@ -67,15 +66,6 @@ const char* sizeProblem(const struct stat& st)
     return nullptr;
 }
 
-std::unique_ptr<SendingDataDlg> makeSendingWindow()
-{
-    try {
-        return std::make_unique<SendingDataDlg>();
-    } catch (const std::bad_alloc&) {
-        return nullptr;
-    }
-}
-
 void show(const char* text)
 {
     UiServices::current().messageBox(QString::fromLatin1(text));
@@ -99,10 +89,10 @@ bool loadFileForSending(const std::string& path, FileContent& content, const cha
     return got > 0;
 }
 
-void OnSendDataFromFile(CVesperlineView& view)
+void OnSendDataFromFile(ConsoleTarget& view)
 {
     if (!requireConnection(view)) return;
-    const auto path = UiServices::current().openFileName(&view);
+    const auto path = UiServices::current().openFileName(view.dialogParent());
     if (!path) return;
     FileContent content;
     const char* failure = nullptr;
@@ -112,11 +102,9 @@ void OnSendDataFromFile(CVesperlineView& view)
         show(failure);
         return;
     }
-    std::unique_ptr<SendingDataDlg> window = makeSendingWindow();
-    if (!window) show(txt::CouldNotCreateModeless);
-    if (window) window->showCentred();
+    const std::unique_ptr<BusyNotice> notice = view.showSendingNotice();
+    if (!notice) show(txt::CouldNotCreateModeless);
     writeAndWait(view, content.bytes.get(), content.size);
-    if (window) window->hide();
 }
 
 void registerSendFileCommand(ConsoleCommandTable& table)

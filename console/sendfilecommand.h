@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-class CVesperlineView;
+class ConsoleTarget;
 class ConsoleCommandTable;
 
 // "Send data from file...": asks for a file and sends its whole content, byte
@@ -18,7 +18,7 @@ class ConsoleCommandTable;
 // would otherwise crash us (SIGBUS) while the port reads the mapping. The
 // size is taken after the open; if the file has shrunk by the time it is read,
 // what it still holds is sent.
-void OnSendDataFromFile(CVesperlineView& view);
+void OnSendDataFromFile(ConsoleTarget& view);
 
 // A file's content, ready to send.
 struct FileContent {

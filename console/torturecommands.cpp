@@ -2,32 +2,29 @@
 
 #include "commandtable.h"
 #include "connectcommands.h"
-#include "torturedisplay.h"
-#include "vesperlineview.h"
+#include "consoletarget.h"
 
 #include "portio/devicenamespace.h"
 #include "res/commandids.h"
 #include "res/uiservices.h"
-#include "torture/tortureparamsdlg.h"
 #include "torture/torturerun.h"
 
-void OnTortureParams(CVesperlineView&)
+void OnTortureParams(ConsoleTarget& view)
 {
-    CTortureParamsDlg::instance().doModal();
+    view.editTortureParams();
 }
 
-void OnStartTest(CVesperlineView& view)
+void OnStartTest(ConsoleTarget& view)
 {
     // Through Disconnect rather than a bare close, so the title stops
     // claiming a connection the window no longer has.
     OnDisconnectPort(view);
     auto& run = torture::TortureRun::instance();
     const auto show = [](const std::string& text) { UiServices::current().messageBox(QString::fromStdString(text)); };
-    if (run.start(portio::DeviceNamespace::global(), torture::tortureParams(), show))
-        TortureDisplay::instance().follow();
+    if (run.start(view.session().devices(), torture::tortureParams(), show)) view.followTortureRun();
 }
 
-void OnStopTest(CVesperlineView&)
+void OnStopTest(ConsoleTarget&)
 {
     torture::TortureRun::instance().stop();
 }

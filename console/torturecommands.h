@@ -1,17 +1,17 @@
 #pragma once
 
-class CVesperlineView;
+class ConsoleTarget;
 class ConsoleCommandTable;
 
 // "Port Parameters": the process's "Port Info" dialog, run modally.
-void OnTortureParams(CVesperlineView& view);
+void OnTortureParams(ConsoleTarget& view);
 
 // "Start Test": frees this window's own port (even while a run is active),
 // then starts the process's load run with the current parameters on the
 // global device namespace and shows its progress in the newest console view.
-void OnStartTest(CVesperlineView& view);
+void OnStartTest(ConsoleTarget& view);
 
 // "Stop Test": ends the run; nothing happens when none is active.
-void OnStopTest(CVesperlineView& view);
+void OnStopTest(ConsoleTarget& view);
 
 void registerTortureCommands(ConsoleCommandTable& table);

@@ -70,12 +70,6 @@ DeviceNamespace::DeviceNamespace(Config config)
 
 DeviceNamespace::~DeviceNamespace() = default;
 
-DeviceNamespace& DeviceNamespace::global()
-{
-    static DeviceNamespace instance;
-    return instance;
-}
-
 std::string_view DeviceNamespace::stripPrefix(std::string_view path)
 {
     return path.starts_with(kPrefix) ? path.substr(kPrefix.size()) : path;

@@ -35,9 +35,6 @@ public:
     explicit DeviceNamespace(Config config);
     ~DeviceNamespace();
 
-    // The namespace the application uses.
-    static DeviceNamespace& global();
-
     // Process-local definition; refuses a target that is not a port.
     Status define(std::string_view name, std::string_view target);
     // Removes a process-local definition.

@@ -6,8 +6,8 @@
 #include "splitterframe.h"
 #include "vesperlinedoc.h"
 
-#include "console/statusbar.h"
-#include "console/vesperlineview.h"
+#include "consoleui/statusbar.h"
+#include "consoleui/vesperlineview.h"
 #include "res/commandids.h"
 #include "res/menus.h"
 #include "res/texts.h"
@@ -22,8 +22,9 @@
 #include <QPlainTextEdit>
 #include <QStatusBar>
 
-CMainFrame::CMainFrame()
-    : m_mdiArea(new QMdiArea(this))
+CMainFrame::CMainFrame(const ConsoleEnvironment& environment)
+    : m_environment(environment)
+    , m_mdiArea(new QMdiArea(this))
 {
     setWindowTitle(QString::fromLatin1(txt::AppTitle));
     setCentralWidget(m_mdiArea);
@@ -265,7 +266,7 @@ bool CMainFrame::windowCommand(int id)
 
 CSplitterFrame* CMainFrame::addFrame(CVesperlineDoc* doc)
 {
-    auto* frame = new CSplitterFrame(doc);
+    auto* frame = new CSplitterFrame(doc, m_environment);
     m_mdiArea->addSubWindow(frame);
     m_frames << frame;
     connect(frame, &QObject::destroyed, this, [this, frame] {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "console/consoleenvironment.h"
+
 #include <QList>
 #include <QMainWindow>
 
@@ -21,7 +23,8 @@ class QMenu;
 class CMainFrame : public QMainWindow {
     Q_OBJECT
 public:
-    CMainFrame();
+    // `environment` outlives the frame and every console window in it.
+    explicit CMainFrame(const ConsoleEnvironment& environment);
     ~CMainFrame() override;
 
     // Builds the status bar (and g_pStatusBar) and shows the splash.
@@ -68,6 +71,7 @@ private:
     bool windowCommand(int id);
     static bool isConsoleCommand(int id);
 
+    ConsoleEnvironment m_environment;
     QMdiArea* m_mdiArea;
     std::unique_ptr<CStatusBar> m_wndStatusBar;
     std::map<int, QAction*> m_actions;

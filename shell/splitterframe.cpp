@@ -4,19 +4,19 @@
 
 #include "vesperlinedoc.h"
 
-#include "console/recview.h"
-#include "console/vesperlineview.h"
+#include "consoleui/recview.h"
+#include "consoleui/vesperlineview.h"
 
 #include <QCloseEvent>
 #include <QSplitter>
 
-CSplitterFrame::CSplitterFrame(CVesperlineDoc* doc, QWidget* parent)
+CSplitterFrame::CSplitterFrame(CVesperlineDoc* doc, const ConsoleEnvironment& environment, QWidget* parent)
     : QMdiSubWindow(parent)
     , m_doc(doc)
 {
     m_doc->setParent(this);
     setAttribute(Qt::WA_DeleteOnClose);
-    OnCreateClient();
+    OnCreateClient(environment);
     setWindowTitle(m_doc->GetTitle());
     setWindowIcon(QIcon(QStringLiteral(":/icons/vesperline-document.png")));
     connect(m_doc, &CVesperlineDoc::titleChanged, this, &QWidget::setWindowTitle);
@@ -30,10 +30,10 @@ CSplitterFrame::~CSplitterFrame()
     m_pConsoleView = nullptr;
 }
 
-void CSplitterFrame::OnCreateClient()
+void CSplitterFrame::OnCreateClient(const ConsoleEnvironment& environment)
 {
     m_wndSplitter = new QSplitter(Qt::Horizontal, this);
-    m_pConsoleView = new CVesperlineView(m_wndSplitter);
+    m_pConsoleView = new CVesperlineView(environment, m_wndSplitter);
     m_pConsoleView->m_pSplitFrame = this;
     m_pRecView = new CRecView(m_wndSplitter);
     m_wndSplitter->addWidget(m_pConsoleView);

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "console/consoleframe.h"
+#include "console/consoleenvironment.h"
+#include "consoleui/consoleframe.h"
 
 #include <QMdiSubWindow>
 
@@ -17,8 +18,8 @@ class CSplitterFrame : public QMdiSubWindow, public ConsoleFrame {
 public:
     static constexpr int InitialConsoleWidth = 300;
 
-    // Takes ownership of `doc`.
-    explicit CSplitterFrame(CVesperlineDoc* doc, QWidget* parent = nullptr);
+    // Takes ownership of `doc`; `environment` outlives the frame.
+    CSplitterFrame(CVesperlineDoc* doc, const ConsoleEnvironment& environment, QWidget* parent = nullptr);
     ~CSplitterFrame() override;
 
     QSplitter* m_wndSplitter = nullptr;
@@ -37,7 +38,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void OnCreateClient();
+    void OnCreateClient(const ConsoleEnvironment& environment);
 
     CVesperlineDoc* m_doc;
 };

@@ -7,6 +7,8 @@
 #include "splashwnd.h"
 #include "splitterframe.h"
 
+#include "console/consolecommands.h"
+
 #include "portio/devicenamespace.h"
 #include "portsel/portdiscovery.h"
 
@@ -15,7 +17,11 @@
 
 #include <cstdio>
 
-CVesperlineApp::CVesperlineApp() = default;
+CVesperlineApp::CVesperlineApp()
+    : m_environment { m_devices, m_commands }
+{
+    registerConsoleCommands(m_commands);
+}
 
 CVesperlineApp::~CVesperlineApp()
 {
@@ -32,11 +38,11 @@ bool CVesperlineApp::InitInstance(const QStringList& arguments)
     m_recent = std::make_unique<CRecentFiles>(*m_settings);
     m_recent->load();
 
-    for (const QString& problem : installDevices(m_options))
+    for (const QString& problem : installDevices(m_options, m_devices))
         std::fprintf(stderr, "vesperline: %s\n", qPrintable(problem));
-    DetectPorts(portio::DeviceNamespace::global());
+    DetectPorts(m_devices);
 
-    m_mainFrame = std::make_unique<CMainFrame>();
+    m_mainFrame = std::make_unique<CMainFrame>(m_environment);
     m_mainFrame->setRecentFiles(m_recent.get());
     if (m_options.diagnostics) addDiagnosticsMenu(*m_mainFrame);
     if (m_mainFrame->OnCreate() != 0) return false;

@@ -2,6 +2,10 @@
 
 #include "commandline.h"
 
+#include "console/commandtable.h"
+#include "console/consoleenvironment.h"
+#include "portio/devicenamespace.h"
+
 #include <QObject>
 #include <QStringList>
 
@@ -34,6 +38,10 @@ private:
     bool ProcessShellCommand();
 
     CommandLineOptions m_options;
+    // What every console window uses; built here, handed down.
+    portio::DeviceNamespace m_devices;
+    ConsoleCommandTable m_commands;
+    ConsoleEnvironment m_environment;
     std::unique_ptr<QSettings> m_settings;
     std::unique_ptr<CRecentFiles> m_recent;
     std::unique_ptr<CMainFrame> m_mainFrame;

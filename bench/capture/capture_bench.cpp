@@ -5,12 +5,14 @@
 //
 // Size: --capture-bytes=N (default 64 MiB; 1 GB: --capture-bytes=1000000000).
 #include "bench/support/rawpty.h"
-#include "console/vesperlineview.h"
+#include "consoleui/vesperlineview.h"
 #include "portio/devicenamespace.h"
 #include "res/commandids.h"
 #include "res/uiservices.h"
 #include "shell/splitterframe.h"
 #include "shell/vesperlinedoc.h"
+#include "tests/console/consolewindow.h"
+#include "tests/support/testdevices.h"
 
 #include <QApplication>
 #include <QTemporaryDir>
@@ -138,12 +140,13 @@ double catSeconds(const std::string& source, const std::string& target, size_t n
 double captureSeconds(const std::string& source, const std::string& target, size_t n)
 {
     RawPty pty;
-    portio::DeviceNamespace::global().define("COM2", pty.path);
+    testDevices().define("COM2", pty.path);
     FixedFileUi ui(QString::fromStdString(target));
     UiServices::install(&ui);
     double s = 0;
     {
-        CSplitterFrame frame(new CVesperlineDoc);
+        ConsoleParts parts;
+        CSplitterFrame frame(new CVesperlineDoc, parts.environment);
         frame.resize(900, 600);
         frame.show();
         CVesperlineView& view = *frame.m_pConsoleView;
@@ -153,7 +156,7 @@ double captureSeconds(const std::string& source, const std::string& target, size
         view.ClosePort();
     }
     UiServices::install(nullptr);
-    portio::DeviceNamespace::global().undefine("COM2");
+    testDevices().undefine("COM2");
     return s;
 }
 

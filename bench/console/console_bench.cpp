@@ -4,11 +4,13 @@
 //     `cat` reading the same pseudo-terminal;
 //  2. the cost of one append when the pane holds 10 MB, against 100 KB.
 #include "bench/support/rawpty.h"
-#include "console/recview.h"
-#include "console/vesperlineview.h"
+#include "consoleui/recview.h"
+#include "consoleui/vesperlineview.h"
 #include "portio/devicenamespace.h"
 #include "shell/splitterframe.h"
 #include "shell/vesperlinedoc.h"
+#include "tests/console/consolewindow.h"
+#include "tests/support/testdevices.h"
 
 #include <QApplication>
 #include <QTextBlock>
@@ -88,8 +90,9 @@ double catSeconds(Pty& pty, const std::string& data)
 
 double paneSeconds(Pty& pty, const std::string& data)
 {
-    portio::DeviceNamespace::global().define("COM2", pty.path);
-    CSplitterFrame frame(new CVesperlineDoc);
+    testDevices().define("COM2", pty.path);
+    ConsoleParts parts;
+    CSplitterFrame frame(new CVesperlineDoc, parts.environment);
     frame.resize(900, 600);
     frame.show();
     frame.m_pConsoleView->m_portCtx.portName = "COM2";

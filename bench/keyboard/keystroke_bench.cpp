@@ -3,10 +3,12 @@
 // percentile, each as a ratio to a direct one-byte write() on the same
 // pseudo-terminal measured in the same run, the two interleaved.
 #include "bench/support/rawpty.h"
-#include "console/vesperlineview.h"
+#include "consoleui/vesperlineview.h"
 #include "portio/devicenamespace.h"
 #include "shell/splitterframe.h"
 #include "shell/vesperlinedoc.h"
+#include "tests/console/consolewindow.h"
+#include "tests/support/testdevices.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -72,8 +74,9 @@ int main(int argc, char** argv)
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     QApplication app(argc, argv);
     Pty pty;
-    if (!portio::DeviceNamespace::global().define("COM2", pty.path).ok()) return 1;
-    auto frame = std::make_unique<CSplitterFrame>(new CVesperlineDoc);
+    if (!testDevices().define("COM2", pty.path).ok()) return 1;
+    ConsoleParts parts;
+    auto frame = std::make_unique<CSplitterFrame>(new CVesperlineDoc, parts.environment);
     CVesperlineView& view = *frame->m_pConsoleView;
     view.m_portCtx.portName = "COM2";
     if (!view.OpenPort()) return 1;

@@ -5,11 +5,13 @@
 // same process with the same console window showing.
 //
 // Length of each phase: --latency-seconds=N (default 5).
-#include "console/vesperlineview.h"
+#include "consoleui/vesperlineview.h"
 #include "portio/devicenamespace.h"
 #include "res/commandids.h"
 #include "shell/splitterframe.h"
 #include "shell/vesperlinedoc.h"
+#include "tests/console/consolewindow.h"
+#include "tests/support/testdevices.h"
 #include "torture/torturerun.h"
 #include "vboard/boardinstall.h"
 
@@ -88,9 +90,10 @@ int runTortureLatencyBench()
     char name[] = "bench_console";
     char* argv[] = { name, nullptr };
     QApplication app(argc, argv);
-    auto& ns = portio::DeviceNamespace::global();
+    auto& ns = testDevices();
     vboard::installVirtualBoard(ns, vboard::BoardConfig {});
-    CSplitterFrame frame(new CVesperlineDoc);
+    ConsoleParts parts;
+    CSplitterFrame frame(new CVesperlineDoc, parts.environment);
     frame.resize(900, 600);
     frame.show();
     const std::chrono::milliseconds length(phaseSeconds() * 1000);

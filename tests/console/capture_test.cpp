@@ -5,12 +5,13 @@
 #include "consolewindow.h"
 #include "uiwait.h"
 
-#include "console/capturefile.h"
-#include "console/statusbar.h"
+#include "consoleui/statusbar.h"
 #include "portio/devicenamespace.h"
 #include "res/commandids.h"
+#include "session/capturefile.h"
 #include "tests/support/ptypair.h"
 #include "tests/support/qtfakeuiservices.h"
+#include "tests/support/testdevices.h"
 
 #include <QStatusBar>
 #include <QTemporaryDir>
@@ -55,10 +56,10 @@ struct PtyWindow {
     explicit PtyWindow(const char* name)
         : name(name)
     {
-        EXPECT_TRUE(portio::DeviceNamespace::global().define(name, pty.slavePath()).ok());
+        EXPECT_TRUE(testDevices().define(name, pty.slavePath()).ok());
         EXPECT_TRUE(win.connect(name));
     }
-    ~PtyWindow() { portio::DeviceNamespace::global().undefine(name); }
+    ~PtyWindow() { testDevices().undefine(name); }
     CVesperlineView& view() { return win.view(); }
     std::string name;
     PtyPair pty;
@@ -121,6 +122,15 @@ TEST_F(Capture, TwoWindowsCaptureApartAndStoppingOneLeavesTheOther)
     EXPECT_TRUE(uiWaitFor([&] { return a.win.shown().endsWith(", later a"); }));
     EXPECT_EQ(fileContent(path("a.bin")), "first a");
     EXPECT_EQ(b.view().m_portCtx.captureOn, 1);
+}
+
+TEST_F(Capture, StopCaptureShowsNotActiveAlsoInAWindowNeverConnected)
+{
+    ConsoleWindow never;
+    status.SetPaneText(CStatusBar::CapturePane, "unchanged");
+    ASSERT_TRUE(never.view().runCommand(cmd::ID_STOP_CAPTURE));
+    EXPECT_EQ(indicator(), "CAPTURE NOT ACTIVE");
+    EXPECT_TRUE(ui.messages.isEmpty()) << ui.messages.join('|').toStdString();
 }
 
 TEST_F(Capture, DisconnectClosesTheFileComplete)

@@ -10,6 +10,7 @@
 #include "res/commandids.h"
 #include "tests/support/ptypair.h"
 #include "tests/support/qtfakeuiservices.h"
+#include "tests/support/testdevices.h"
 #include "vboard/virtualboard.h"
 
 #include <QCheckBox>
@@ -71,11 +72,11 @@ class ConnectPty : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(portio::DeviceNamespace::global().define("COM2", pty.slavePath()).ok());
+        ASSERT_TRUE(testDevices().define("COM2", pty.slavePath()).ok());
         first.view().setDocumentTitle(QStringLiteral("Thread 1"));
         second.view().setDocumentTitle(QStringLiteral("Thread 2"));
     }
-    void TearDown() override { portio::DeviceNamespace::global().undefine("COM2"); }
+    void TearDown() override { testDevices().undefine("COM2"); }
 
     static void connect(ConsoleWindow& win) { win.view().runCommand(cmd::ID_CONNECT_PORT); }
     static void disconnect(ConsoleWindow& win) { win.view().runCommand(cmd::ID_DISCONNECT_PORT); }
@@ -191,7 +192,7 @@ TEST(ConnectBoard, EveryLineChoiceReachesThePort)
     vboard::BoardConfig config;
     config.ports = 1;
     auto board = std::make_shared<vboard::VirtualBoard>(config);
-    auto& ns = portio::DeviceNamespace::global();
+    auto& ns = testDevices();
     ns.installBoard(board, board->names());
     PresentPorts present { 3 };
     FakeUiServices ui;

@@ -3,14 +3,31 @@
 #include "shell/splitterframe.h"
 #include "shell/vesperlinedoc.h"
 
-#include "console/recview.h"
-#include "console/vesperlineview.h"
+#include "console/commandtable.h"
+#include "console/consolecommands.h"
+#include "consoleui/recview.h"
+#include "consoleui/vesperlineview.h"
+#include "portio/devicenamespace.h"
+#include "tests/support/testdevices.h"
 
 #include <memory>
 
+// What the shell hands a console window: every command, the tests' devices.
+struct ConsoleParts {
+    static ConsoleCommandTable allCommands()
+    {
+        ConsoleCommandTable table;
+        registerConsoleCommands(table);
+        return table;
+    }
+
+    ConsoleCommandTable commands = allCommands();
+    ConsoleEnvironment environment { testDevices(), commands };
+};
+
 // One console window, as the shell builds it, outside any main frame.
-struct ConsoleWindow {
-    std::unique_ptr<CSplitterFrame> frame { new CSplitterFrame(new CVesperlineDoc) };
+struct ConsoleWindow : ConsoleParts {
+    std::unique_ptr<CSplitterFrame> frame { new CSplitterFrame(new CVesperlineDoc, environment) };
     CVesperlineView& view() const { return *frame->m_pConsoleView; }
     CRecView& pane() const { return *frame->m_pRecView; }
     QString shown() const { return frame->m_pRecView->toPlainText(); }

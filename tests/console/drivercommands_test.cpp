@@ -16,6 +16,7 @@
 #include "res/texts.h"
 #include "tests/support/ptypair.h"
 #include "tests/support/qtfakeuiservices.h"
+#include "tests/support/testdevices.h"
 #include "vboard/virtualboard.h"
 
 #include <QTimer>
@@ -52,7 +53,7 @@ protected:
 
     static bool isHeld(const char* com)
     {
-        return !portio::DeviceNamespace::global().open(std::string("\\\\.\\") + com, portio::Access::Read).ok();
+        return !testDevices().open(std::string("\\\\.\\") + com, portio::Access::Read).ok();
     }
     void run(int id) { ASSERT_TRUE(win.view().runCommand(id)); }
     void connectVia(const char* com)
@@ -78,7 +79,7 @@ protected:
         config.ports = 2;
         config.wiring = vboard::Wiring::Pairs;
         board = std::make_shared<vboard::VirtualBoard>(config);
-        portio::DeviceNamespace::global().installBoard(board, board->names());
+        testDevices().installBoard(board, board->names());
         partner = std::move(board->open(1, portio::Access::ReadWrite).value());
         portio::Dcb dcb;
         dcb.BaudRate = FastBaud;
@@ -90,7 +91,7 @@ protected:
         if (sender.joinable()) sender.join();
         partner->close();
         win.frame.reset();
-        portio::DeviceNamespace::global().removeBoard();
+        testDevices().removeBoard();
     }
 
     void send(size_t n)
@@ -289,15 +290,15 @@ class AliasNames {
 public:
     ~AliasNames()
     {
-        portio::DeviceNamespace::global().undefine("RADUZI1");
-        portio::DeviceNamespace::global().undefine("ZUZARE2");
+        testDevices().undefine("RADUZI1");
+        testDevices().undefine("ZUZARE2");
     }
 };
 
 TEST_F(DriverCommandsBoard, DefineAliasNeedsNoPortAndFailsWithoutASource)
 {
     AliasNames names;
-    auto& ns = portio::DeviceNamespace::global();
+    auto& ns = testDevices();
     run(cmd::ID_DEFINE_ALIAS);
     EXPECT_EQ(ui.messages, QStringList { "Error defining DosDevice" });
     EXPECT_FALSE(ns.query("ZUZARE2").ok());
@@ -312,11 +313,11 @@ TEST_F(DriverCommandsBoard, DefineAliasNeedsNoPortAndFailsWithoutASource)
 // A pseudo-terminal as COM2: a port whose driver knows none of the codes.
 class DriverCommandsPty : public DriverCommandsBase {
 protected:
-    void SetUp() override { ASSERT_TRUE(portio::DeviceNamespace::global().define("COM2", pty.slavePath()).ok()); }
+    void SetUp() override { ASSERT_TRUE(testDevices().define("COM2", pty.slavePath()).ok()); }
     void TearDown() override
     {
         win.frame.reset();
-        portio::DeviceNamespace::global().undefine("COM2");
+        testDevices().undefine("COM2");
     }
 
     ListedPorts listed { 2 };

@@ -3,11 +3,12 @@
 #include "consolewindow.h"
 #include "uiwait.h"
 
-#include "console/keyboardinput.h"
-#include "console/statusbar.h"
+#include "consoleui/statusbar.h"
+#include "consoleui/typedtext.h"
 #include "portio/devicenamespace.h"
 #include "tests/support/ptypair.h"
 #include "tests/support/qtfakeuiservices.h"
+#include "tests/support/testdevices.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -43,10 +44,10 @@ class KeyboardPty : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(portio::DeviceNamespace::global().define("COM2", pty.slavePath()).ok());
+        ASSERT_TRUE(testDevices().define("COM2", pty.slavePath()).ok());
         ASSERT_TRUE(win.connect("COM2"));
     }
-    void TearDown() override { portio::DeviceNamespace::global().undefine("COM2"); }
+    void TearDown() override { testDevices().undefine("COM2"); }
 
     // What went out before this point: a marker typed afterwards must be the
     // first byte the far end sees, so nothing else was sent in between.

@@ -1,5 +1,8 @@
 // The line settings written into the port for every flow-control choice.
-#include "console/vesperlineview.h"
+#include "console/commandtable.h"
+#include "consoleui/vesperlineview.h"
+#include "portio/devicenamespace.h"
+#include "tests/support/testdevices.h"
 
 #include <gtest/gtest.h>
 
@@ -62,15 +65,23 @@ TEST(LineSettings, EveryFlowCombination)
     }
 }
 
+// What a bare view needs: no commands, the application's namespace.
+struct BareEnvironment {
+    ConsoleCommandTable commands;
+    ConsoleEnvironment environment { testDevices(), commands };
+};
+
 TEST(LineSettings, NullContextIsRefused)
 {
-    CVesperlineView view;
+    BareEnvironment bare;
+    CVesperlineView view(bare.environment);
     EXPECT_EQ(view.ApplyLineSettings(nullptr), 0);
 }
 
 TEST(PortContextDefaults, NewViewIsUnconnectedWithDefaults)
 {
-    CVesperlineView view;
+    BareEnvironment bare;
+    CVesperlineView view(bare.environment);
     const auto& ctx = view.m_portCtx;
     EXPECT_EQ(g_pLatestView, &view);
     EXPECT_EQ(ctx.portName, "None");
@@ -84,8 +95,9 @@ TEST(PortContextDefaults, NewViewIsUnconnectedWithDefaults)
 
 TEST(PortContextDefaults, AnyViewsDestructionClearsTheLatestView)
 {
-    auto* first = new CVesperlineView;
-    CVesperlineView second;
+    BareEnvironment bare;
+    auto* first = new CVesperlineView(bare.environment);
+    CVesperlineView second(bare.environment);
     delete first;
     EXPECT_EQ(g_pLatestView, nullptr);
 }

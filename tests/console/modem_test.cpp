@@ -6,6 +6,7 @@
 #include "res/commandids.h"
 #include "tests/support/ptypair.h"
 #include "tests/support/qtfakeuiservices.h"
+#include "tests/support/testdevices.h"
 #include "tests/support/waitfor.h"
 #include "vboard/virtualboard.h"
 
@@ -17,7 +18,7 @@ TEST(ModemPty, EachRefusedRequestShowsItsOwnTextOnce)
 {
     FakeUiServices ui;
     PtyPair pty;
-    ASSERT_TRUE(portio::DeviceNamespace::global().define("COM2", pty.slavePath()).ok());
+    ASSERT_TRUE(testDevices().define("COM2", pty.slavePath()).ok());
     ConsoleWindow win;
     ASSERT_TRUE(win.connect("COM2"));
     const std::pair<int, const char*> expected[] = {
@@ -34,7 +35,7 @@ TEST(ModemPty, EachRefusedRequestShowsItsOwnTextOnce)
     }
     EXPECT_EQ(pty.readAvailable(), ""); // nothing reaches the line
     win.view().ClosePort();
-    portio::DeviceNamespace::global().undefine("COM2");
+    testDevices().undefine("COM2");
 }
 
 class ModemBoard : public ::testing::Test {
@@ -45,7 +46,7 @@ protected:
         config.ports = 2;
         config.wiring = vboard::Wiring::Pairs;
         board = std::make_shared<vboard::VirtualBoard>(config);
-        portio::DeviceNamespace::global().installBoard(board, board->names());
+        testDevices().installBoard(board, board->names());
         auto opened = board->open(1, portio::Access::ReadWrite);
         ASSERT_TRUE(opened);
         far = std::move(opened.value());
@@ -55,7 +56,7 @@ protected:
     {
         win.view().ClosePort();
         far->close();
-        portio::DeviceNamespace::global().removeBoard();
+        testDevices().removeBoard();
     }
 
     // Waits until the far end's modem inputs (CTS, DSR, DCD) read `bits`.

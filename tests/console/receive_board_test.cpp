@@ -5,6 +5,7 @@
 
 #include "portio/devicenamespace.h"
 #include "tests/support/qtfakeuiservices.h"
+#include "tests/support/testdevices.h"
 #include "vboard/virtualboard.h"
 
 #include <gtest/gtest.h>
@@ -21,9 +22,9 @@ protected:
         vboard::BoardConfig config;
         config.ports = 2;
         board = std::make_shared<vboard::VirtualBoard>(config);
-        portio::DeviceNamespace::global().installBoard(board, board->names());
+        testDevices().installBoard(board, board->names());
     }
-    void TearDown() override { portio::DeviceNamespace::global().removeBoard(); }
+    void TearDown() override { testDevices().removeBoard(); }
 
     bool shows(const QString& text)
     {

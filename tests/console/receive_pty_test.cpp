@@ -6,6 +6,7 @@
 #include "portio/devicenamespace.h"
 #include "tests/support/ptypair.h"
 #include "tests/support/qtfakeuiservices.h"
+#include "tests/support/testdevices.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -25,10 +26,10 @@ class ReceivePty : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(portio::DeviceNamespace::global().define("COM2", pty.slavePath()).ok());
+        ASSERT_TRUE(testDevices().define("COM2", pty.slavePath()).ok());
         ASSERT_TRUE(win.connect("COM2"));
     }
-    void TearDown() override { portio::DeviceNamespace::global().undefine("COM2"); }
+    void TearDown() override { testDevices().undefine("COM2"); }
 
     bool shows(const QString& text)
     {

@@ -1,7 +1,7 @@
 // How received bytes become pane text, and how the pane's backlog is bounded.
 #include "console/receivequeue.h"
-#include "console/recview.h"
 #include "console/rxtextdecoder.h"
+#include "consoleui/recview.h"
 
 #include <gtest/gtest.h>
 

@@ -8,6 +8,7 @@
 #include "res/commandids.h"
 #include "tests/support/ptypair.h"
 #include "tests/support/qtfakeuiservices.h"
+#include "tests/support/testdevices.h"
 #include "vboard/virtualboard.h"
 
 #include <gtest/gtest.h>
@@ -22,10 +23,10 @@ class SendPty : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(portio::DeviceNamespace::global().define("COM2", pty.slavePath()).ok());
+        ASSERT_TRUE(testDevices().define("COM2", pty.slavePath()).ok());
         ASSERT_TRUE(win.connect("COM2"));
     }
-    void TearDown() override { portio::DeviceNamespace::global().undefine("COM2"); }
+    void TearDown() override { testDevices().undefine("COM2"); }
 
     // Runs the commands while a thread reads n bytes from the far end.
     std::string sendAndRead(std::initializer_list<int> ids, size_t n)
@@ -91,7 +92,7 @@ TEST(SendBoard, Send10KCutByTheTimeOutShowsNothingAndTheNextSendWorks)
     config.ports = 2;
     config.wiring = vboard::Wiring::Pairs;
     auto board = std::make_shared<vboard::VirtualBoard>(config);
-    portio::DeviceNamespace::global().installBoard(board, board->names());
+    testDevices().installBoard(board, board->names());
     auto far = board->open(1, portio::Access::ReadWrite);
     ASSERT_TRUE(far);
     portio::Port& remote = *far.value();
@@ -118,7 +119,7 @@ TEST(SendBoard, Send10KCutByTheTimeOutShowsNothingAndTheNextSendWorks)
         EXPECT_EQ(win.view().m_portCtx.isConnected, 1);
     }
     far.value()->close();
-    portio::DeviceNamespace::global().removeBoard();
+    testDevices().removeBoard();
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 #include "res/commandids.h"
 #include "tests/support/ptypair.h"
 #include "tests/support/qtfakeuiservices.h"
+#include "tests/support/testdevices.h"
 #include "vboard/virtualboard.h"
 
 #include <QApplication>
@@ -44,10 +45,10 @@ class SendFile : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(portio::DeviceNamespace::global().define("COM2", pty.slavePath()).ok());
+        ASSERT_TRUE(testDevices().define("COM2", pty.slavePath()).ok());
         ASSERT_TRUE(win.connect("COM2"));
     }
-    void TearDown() override { portio::DeviceNamespace::global().undefine("COM2"); }
+    void TearDown() override { testDevices().undefine("COM2"); }
 
     std::string write(const char* name, const std::string& bytes)
     {
@@ -151,7 +152,7 @@ TEST(SendFileBoard, ASendCutByTheTimeOutShowsNothingAndTakesTheWindowAway)
     vboard::BoardConfig config;
     config.ports = 1;
     auto board = std::make_shared<vboard::VirtualBoard>(config);
-    portio::DeviceNamespace::global().installBoard(board, board->names());
+    testDevices().installBoard(board, board->names());
     {
         FakeUiServices ui;
         ConsoleWindow win;
@@ -166,7 +167,7 @@ TEST(SendFileBoard, ASendCutByTheTimeOutShowsNothingAndTakesTheWindowAway)
         EXPECT_TRUE(uiWaitFor([&] { return win.shown().startsWith("LLL"); }));
         EXPECT_LT(win.shown().size(), 4000);
     }
-    portio::DeviceNamespace::global().removeBoard();
+    testDevices().removeBoard();
 }
 
 } // namespace

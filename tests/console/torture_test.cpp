@@ -4,10 +4,11 @@
 #include "consolewindow.h"
 #include "uiwait.h"
 
-#include "console/torturedisplay.h"
+#include "consoleui/torturedisplay.h"
 #include "portio/devicenamespace.h"
 #include "res/commandids.h"
 #include "tests/support/qtfakeuiservices.h"
+#include "tests/support/testdevices.h"
 #include "torture/tortureparams.h"
 #include "torture/torturerun.h"
 #include "vboard/boardinstall.h"
@@ -36,11 +37,11 @@ protected:
         run().stop();
         windows.clear();
         torture::setTortureParams({});
-        portio::DeviceNamespace::global().removeBoard();
+        testDevices().removeBoard();
     }
 
     static TortureRun& run() { return TortureRun::instance(); }
-    static portio::DeviceNamespace& ns() { return portio::DeviceNamespace::global(); }
+    static portio::DeviceNamespace& ns() { return testDevices(); }
 
     void makeBoard(vboard::BoardConfig config) { board = vboard::installVirtualBoard(ns(), config); }
     // Eight ports, COM3 to COM10, wired in null-modem pairs.

@@ -6,9 +6,10 @@
 #include "tests/console/consolewindow.h"
 #include "tests/console/uiwait.h"
 
-#include "console/statusbar.h"
+#include "consoleui/statusbar.h"
 #include "res/commandids.h"
 #include "tests/support/ptypair.h"
+#include "tests/support/testdevices.h"
 #include "tests/support/waitfor.h"
 
 #include <QStatusBar>
@@ -102,7 +103,7 @@ TEST_F(DeviceGone, HangUpDuringACaptureKeepsEveryByteReadBeforeIt)
     const Baseline base;
     {
         PtyPair pty;
-        ASSERT_TRUE(portio::DeviceNamespace::global().define("COM2", pty.slavePath()).ok());
+        ASSERT_TRUE(testDevices().define("COM2", pty.slavePath()).ok());
         ConsoleWindow win;
         ASSERT_TRUE(win.connect("COM2"));
         startCapture(win);
@@ -129,7 +130,7 @@ TEST_F(DeviceGone, HangUpDuringACaptureKeepsEveryByteReadBeforeIt)
         EXPECT_EQ(captured(), got);
         EXPECT_TRUE(lockableElsewhere(capPath()));
         EXPECT_TRUE(ui.messages.isEmpty()) << ui.messages.join('|').toStdString();
-        portio::DeviceNamespace::global().undefine("COM2");
+        testDevices().undefine("COM2");
     }
     EXPECT_TRUE(base.restored()) << base.report();
 }

@@ -5,7 +5,7 @@
 #include "tests/console/consolewindow.h"
 #include "tests/console/uiwait.h"
 
-#include "console/statusbar.h"
+#include "consoleui/statusbar.h"
 #include "res/commandids.h"
 
 #include <QStatusBar>

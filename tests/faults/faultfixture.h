@@ -4,6 +4,7 @@
 
 #include "portio/devicenamespace.h"
 #include "tests/support/qtfakeuiservices.h"
+#include "tests/support/testdevices.h"
 #include "vboard/boardinstall.h"
 #include "vboard/virtualboard.h"
 
@@ -20,7 +21,7 @@ class FaultTest : public ::testing::Test {
 protected:
     void TearDown() override
     {
-        if (board) portio::DeviceNamespace::global().removeBoard();
+        if (board) testDevices().removeBoard();
     }
 
     void installBoard(int ports, vboard::Wiring wiring = vboard::Wiring::Loopback)
@@ -28,11 +29,11 @@ protected:
         vboard::BoardConfig config;
         config.ports = ports;
         config.wiring = wiring;
-        board = vboard::installVirtualBoard(portio::DeviceNamespace::global(), config);
+        board = vboard::installVirtualBoard(testDevices(), config);
     }
     static bool openable(const char* com)
     {
-        auto port = portio::DeviceNamespace::global().open(com, portio::Access::ReadWrite);
+        auto port = testDevices().open(com, portio::Access::ReadWrite);
         if (port.ok()) port.value()->close();
         return port.ok();
     }

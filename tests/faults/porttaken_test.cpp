@@ -9,6 +9,7 @@
 
 #include "res/commandids.h"
 #include "tests/support/ptypair.h"
+#include "tests/support/testdevices.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -18,10 +19,10 @@ namespace {
 
 class PortTaken : public FaultTest {
 protected:
-    void SetUp() override { ASSERT_TRUE(portio::DeviceNamespace::global().define("COM2", pty.slavePath()).ok()); }
+    void SetUp() override { ASSERT_TRUE(testDevices().define("COM2", pty.slavePath()).ok()); }
     void TearDown() override
     {
-        portio::DeviceNamespace::global().undefine("COM2");
+        testDevices().undefine("COM2");
         FaultTest::TearDown();
     }
     void connect(ConsoleWindow& win)

@@ -6,6 +6,7 @@
 
 #include "res/commandids.h"
 #include "tests/support/ptypair.h"
+#include "tests/support/testdevices.h"
 
 #include <QTemporaryDir>
 
@@ -48,10 +49,10 @@ private:
 
 class ShrinkingFile : public FaultTest {
 protected:
-    void SetUp() override { ASSERT_TRUE(portio::DeviceNamespace::global().define("COM2", pty.slavePath()).ok()); }
+    void SetUp() override { ASSERT_TRUE(testDevices().define("COM2", pty.slavePath()).ok()); }
     void TearDown() override
     {
-        portio::DeviceNamespace::global().undefine("COM2");
+        testDevices().undefine("COM2");
         FaultTest::TearDown();
     }
     // Sends a file of `before` bytes that shrinks to `after` once chosen;

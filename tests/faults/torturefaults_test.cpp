@@ -6,7 +6,7 @@
 #include "tests/console/consolewindow.h"
 #include "tests/console/uiwait.h"
 
-#include "console/torturedisplay.h"
+#include "consoleui/torturedisplay.h"
 #include "res/commandids.h"
 #include "torture/tortureparams.h"
 #include "torture/torturerun.h"

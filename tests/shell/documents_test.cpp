@@ -1,7 +1,7 @@
 // Window titles across New and Close, Save and Open, and closing without asking.
 #include "appfixture.h"
 
-#include "console/vesperlineview.h"
+#include "consoleui/vesperlineview.h"
 #include "res/commandids.h"
 
 #include <QFile>

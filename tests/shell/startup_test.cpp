@@ -2,9 +2,9 @@
 // status bar and the menus of both states.
 #include "appfixture.h"
 
-#include "console/recview.h"
-#include "console/statusbar.h"
-#include "console/vesperlineview.h"
+#include "consoleui/recview.h"
+#include "consoleui/statusbar.h"
+#include "consoleui/vesperlineview.h"
 #include "res/commandids.h"
 
 #include <QAction>

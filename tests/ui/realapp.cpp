@@ -2,8 +2,8 @@
 
 #include "tests/console/uiwait.h"
 
-#include "console/recview.h"
-#include "console/vesperlineview.h"
+#include "consoleui/recview.h"
+#include "consoleui/vesperlineview.h"
 #include "portio/devicenamespace.h"
 #include "res/commandids.h"
 #include "shell/mainframe.h"
@@ -42,7 +42,6 @@ void RealApp::TearDown()
 {
     app.reset();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    portio::DeviceNamespace::global().undefine(PeerPort);
     UiServices::install(nullptr);
 }
 

@@ -5,9 +5,9 @@
 
 #include "tests/console/uiwait.h"
 
-#include "console/recview.h"
-#include "console/statusbar.h"
-#include "console/vesperlineview.h"
+#include "consoleui/recview.h"
+#include "consoleui/statusbar.h"
+#include "consoleui/vesperlineview.h"
 #include "res/commandids.h"
 #include "shell/mainframe.h"
 #include "shell/splitterframe.h"

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "receivequeue.h"
-#include "rxtextdecoder.h"
+#include "console/receivequeue.h"
+#include "console/rxtextdecoder.h"
 
 #include <QPlainTextEdit>
 

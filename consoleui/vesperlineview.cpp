@@ -1,0 +1,144 @@
+#include "vesperlineview.h"
+
+#include "console/torturehook.h"
+#include "consoleframe.h"
+#include "portsel/portsettingsdlg.h"
+#include "recview.h"
+#include "res/texts.h"
+#include "res/uiservices.h"
+#include "sendingdatadlg.h"
+#include "statusbar.h"
+#include "torture/tortureparamsdlg.h"
+#include "torturedisplay.h"
+#include "typedtext.h"
+
+#include <QByteArray>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+#include <QLoggingCategory>
+
+#include <new>
+
+CVesperlineView* g_pLatestView = nullptr;
+
+Q_LOGGING_CATEGORY(lcRx, "vesperline.rx", QtInfoMsg)
+
+CVesperlineView::CVesperlineView(const ConsoleEnvironment& environment, QWidget* parent)
+    : QPlainTextEdit(parent)
+    , ConsoleTarget(environment)
+{
+    setLineWrapMode(QPlainTextEdit::NoWrap);
+    setAccessibleName(QString::fromLatin1(txt::ConsolePaneName));
+    // Composed and input-method text is typed too.
+    setAttribute(Qt::WA_InputMethodEnabled);
+    InitPortContext();
+    // Messages and the capture indicator from the start; the receive pane
+    // joins at the open, once the frame has one.
+    session().setEvents(sessionEvents());
+    g_pLatestView = this;
+}
+
+CVesperlineView::~CVesperlineView()
+{
+    g_pLatestView = nullptr;
+    if (m_portCtx.isConnected) ClosePort();
+    stopTortureTestFromView();
+}
+
+ConsoleSession::Events CVesperlineView::sessionEvents()
+{
+    ConsoleSession::Events events;
+    // The pane queues what the receive thread posts and shows it on its own
+    // thread; the receive thread never waits for the user interface.
+    events.received = [pane = recView()](std::string_view bytes) {
+        qCDebug(lcRx) << QByteArray(bytes.data(), qsizetype(bytes.size()));
+        if (pane) pane->post(bytes);
+    };
+    events.message = [](const std::string& text) {
+        UiServices::current().messageBox(QString::fromLatin1(text.data(), qsizetype(text.size())));
+    };
+    events.captureIndicator = [](const std::string& text) {
+        if (g_pStatusBar)
+            g_pStatusBar->SetPaneText(
+                CStatusBar::CapturePane, QString::fromLatin1(text.data(), qsizetype(text.size())));
+    };
+    return events;
+}
+
+CRecView* CVesperlineView::recView() const
+{
+    return m_pSplitFrame ? m_pSplitFrame->recView() : nullptr;
+}
+
+QString CVesperlineView::documentTitle() const
+{
+    return m_pSplitFrame ? m_pSplitFrame->documentTitle() : QString();
+}
+
+void CVesperlineView::setDocumentTitle(const QString& title)
+{
+    if (m_pSplitFrame) m_pSplitFrame->setDocumentTitle(title);
+}
+
+void CVesperlineView::keyPressEvent(QKeyEvent* event)
+{
+    // The pane shows the key first; then the typed bytes go to the port.
+    // Only what the key really types goes out: not the clipboard and undo keys.
+    QPlainTextEdit::keyPressEvent(event);
+    sendTyped(typedText(*event));
+}
+
+void CVesperlineView::inputMethodEvent(QInputMethodEvent* event)
+{
+    // Text still being composed (the preedit) is not typed yet; only the commit is.
+    QPlainTextEdit::inputMethodEvent(event);
+    sendTyped(latin1Text(event->commitString()));
+}
+
+void CVesperlineView::sendTyped(const TypedText& typed)
+{
+    // A character without a Latin-1 byte is left out rather than sent as some
+    // other byte; the user is told, once for the keystroke or commit.
+    if (typed.leftOut && m_portCtx.isConnected && g_pStatusBar)
+        g_pStatusBar->showMessage(QString::fromLatin1(txt::NotSentOutsideLatin1));
+    for (char c : typed.bytes)
+        typeByte(static_cast<uint8_t>(c));
+}
+
+void CVesperlineView::chooseLineSettings()
+{
+    runPortSettingsDialog(m_portCtx, documentTitle());
+}
+
+void CVesperlineView::editTortureParams()
+{
+    CTortureParamsDlg::instance().doModal();
+}
+
+void CVesperlineView::followTortureRun()
+{
+    TortureDisplay::instance().follow();
+}
+
+namespace {
+
+// The "Sending data" window for as long as the notice lives.
+class SendingNotice final : public BusyNotice {
+public:
+    SendingNotice() { m_window.showCentred(); }
+    ~SendingNotice() override { m_window.hide(); }
+
+private:
+    SendingDataDlg m_window;
+};
+
+} // namespace
+
+std::unique_ptr<BusyNotice> CVesperlineView::showSendingNotice()
+{
+    try {
+        return std::make_unique<SendingNotice>();
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "console/consoletarget.h"
+
+#include <QPlainTextEdit>
+
+class ConsoleFrame;
+class CRecView;
+struct TypedText;
+
+// The console pane of a console window: the user types here. The view is the
+// window's ConsoleTarget: it owns the window's connection for its whole life,
+// shows what it receives in the window's receive pane, its messages in message
+// boxes, and opens the dialogs the commands ask for.
+class CVesperlineView : public QPlainTextEdit, public ConsoleTarget {
+    Q_OBJECT
+public:
+    explicit CVesperlineView(const ConsoleEnvironment& environment, QWidget* parent = nullptr);
+    ~CVesperlineView() override;
+
+    // The window that holds this view; set by the frame right after it has
+    // created the view, never changed.
+    ConsoleFrame* m_pSplitFrame = nullptr;
+
+    // The window's receive pane and document title (through the frame).
+    CRecView* recView() const;
+    QString documentTitle() const override;
+    void setDocumentTitle(const QString& title) override;
+
+    QWidget* dialogParent() override { return this; }
+    QObject* eventContext() override { return this; }
+    void chooseLineSettings() override;
+    void editTortureParams() override;
+    void followTortureRun() override;
+    std::unique_ptr<BusyNotice> showSendingNotice() override;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
+    ConsoleSession::Events sessionEvents() override;
+
+private:
+    void sendTyped(const TypedText& typed);
+};
+
+// The most recently constructed console view; null after any view's
+// destruction. Read by the torture test to reach a receive pane.
+extern CVesperlineView* g_pLatestView;

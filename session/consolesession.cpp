@@ -1,0 +1,174 @@
+#include "consolesession.h"
+
+#include "res/texts.h"
+
+#include "portio/devicenamespace.h"
+
+#include <system_error>
+
+namespace {
+
+constexpr uint32_t QueueSize = 4096;
+// A read returns at once with what is waiting (at most one second when
+// nothing is); a write never takes longer than one second.
+constexpr portio::CommTimeouts PortTimeouts { portio::MAXDWORD, 0, 1000, 0, 1000 };
+
+} // namespace
+
+portio::Dcb lineSettingsDcb(portio::Dcb dcb, const PortContext& ctx)
+{
+    dcb.BaudRate = ctx.baudRate;
+    dcb.ByteSize = ctx.dataBits;
+    dcb.Parity = ctx.parityCode;
+    dcb.StopBits = ctx.stopBitsCode;
+    dcb.fBinary = true;
+    dcb.fParity = true;
+    const bool dtrDsr = ctx.flowFlags & FLOW_DTR_DSR;
+    const bool rtsCts = ctx.flowFlags & FLOW_RTS_CTS;
+    const bool xonXoff = ctx.flowFlags & FLOW_XON_XOFF;
+    dcb.fOutxDsrFlow = dtrDsr;
+    dcb.fDtrControl = dtrDsr ? portio::DTR_CONTROL_HANDSHAKE : portio::DTR_CONTROL_ENABLE;
+    dcb.fOutxCtsFlow = rtsCts;
+    dcb.fRtsControl = rtsCts ? portio::RTS_CONTROL_HANDSHAKE : portio::RTS_CONTROL_ENABLE;
+    dcb.fOutX = xonXoff;
+    dcb.fInX = xonXoff;
+    dcb.XonChar = 0x11;
+    dcb.XoffChar = 0x13;
+    dcb.XonLim = 100;
+    dcb.XoffLim = 100;
+    return dcb;
+}
+
+portio::IoResult writeWhole(portio::Port& port, const void* buffer, size_t n)
+{
+    const portio::IoResult result = port.write(buffer, n);
+    if (!result.ok()) port.clearCommError();
+    return result;
+}
+
+ConsoleSession::ConsoleSession(portio::DeviceNamespace& devices, Events events)
+    : m_devices(devices)
+    , m_events(std::move(events))
+{
+    InitPortContext();
+}
+
+ConsoleSession::~ConsoleSession()
+{
+    if (m_portCtx.isConnected) ClosePort();
+}
+
+int ConsoleSession::InitPortContext()
+{
+    m_portCtx.portHandle.reset();
+    m_portCtx.portName = txt::NoPortName;
+    m_portCtx.isConnected = 0;
+    m_portCtx.reportLineErrors = 1;
+    m_portCtx.captureOn = 0;
+    m_portCtx.dataBits = 8;
+    m_portCtx.flowFlags = 0;
+    m_portCtx.parityCode = 0;
+    m_portCtx.stopBitsCode = 0;
+    m_portCtx.baudRate = 9600;
+    return 1;
+}
+
+int ConsoleSession::OpenPort()
+{
+    const std::string path = "\\\\.\\" + m_portCtx.portName;
+    auto opened = m_devices.open(path, portio::Access::ReadWrite);
+    if (!opened) {
+        if (m_events.message) m_events.message(txt::PortCouldNotBeOpened);
+        return 0;
+    }
+    m_portCtx.portHandle = std::shared_ptr<portio::Port>(std::move(opened.value()));
+    portio::Port& port = *m_portCtx.portHandle;
+    port.setCommMask(portio::EV_RXCHAR);
+    port.setupComm(QueueSize, QueueSize);
+    port.purge(portio::PURGE_ALL);
+    port.setTimeouts(PortTimeouts);
+    if (!ApplyLineSettings(&m_portCtx)) {
+        m_portCtx.isConnected = 0;
+        releasePort();
+        return 0;
+    }
+    m_portCtx.isConnected = 1;
+    m_portCtx.captureOn = 0;
+    if (!startReceiveThread()) {
+        m_portCtx.isConnected = 0;
+        releasePort();
+        return 0;
+    }
+    port.escape(portio::EscapeFunction::SETDTR);
+    return 1;
+}
+
+int ConsoleSession::ApplyLineSettings(PortContext* ctx)
+{
+    if (!ctx || !ctx->portHandle) return 0;
+    auto current = ctx->portHandle->getState();
+    const portio::Dcb dcb = lineSettingsDcb(current ? *current : portio::Dcb {}, *ctx);
+    return ctx->portHandle->setState(dcb).ok() ? 1 : 0;
+}
+
+bool ConsoleSession::startReceiveThread()
+{
+    m_readerRunning = true;
+    try {
+        m_portCtx.readerThread = std::thread([this, sink = m_events.received] {
+            ReceiveThreadProc(m_portCtx, sink);
+            m_readerRunning = false;
+        });
+    } catch (const std::system_error&) {
+        m_readerRunning = false;
+        return false;
+    }
+    return true;
+}
+
+int ConsoleSession::ClosePort()
+{
+    m_portCtx.isConnected = 0;
+    if (auto port = m_portCtx.portHandle) {
+        port->setCommMask(0); // releases the receive thread's wait
+        port->escape(portio::EscapeFunction::CLRDTR);
+        port->purge(portio::PURGE_ALL);
+    }
+    // The thread never waits for this thread, so joining cannot deadlock.
+    if (m_portCtx.readerThread.joinable()) m_portCtx.readerThread.join();
+    releasePort();
+    StopCapture();
+    return 1;
+}
+
+void ConsoleSession::releasePort()
+{
+    if (m_portCtx.portHandle) m_portCtx.portHandle->close();
+    m_portCtx.portHandle.reset();
+}
+
+bool ConsoleSession::StartCapture(const std::string& path, std::string* error, CaptureFile::FailureHandler onFailure)
+{
+    if (!m_portCtx.captureFile.open(path, error, std::move(onFailure))) return false;
+    m_portCtx.captureOn = 1;
+    if (m_events.captureIndicator) m_events.captureIndicator(txt::CaptureActive);
+    return true;
+}
+
+void ConsoleSession::StopCapture()
+{
+    if (m_portCtx.captureOn) {
+        m_portCtx.captureOn = 0;
+        m_portCtx.captureFile.close();
+    }
+    if (m_events.captureIndicator) m_events.captureIndicator(txt::CaptureNotActive);
+}
+
+portio::IoResult ConsoleSession::write(const void* buffer, size_t n)
+{
+    // Held for the whole write: a close from another thread cannot free it under us.
+    const std::shared_ptr<portio::Port> port = m_portCtx.portHandle;
+    if (!port || !m_portCtx.isConnected)
+        return { 0, portio::PortError { portio::ErrorCode::InvalidArgument, 0, "not connected" } };
+    return writeWhole(*port, buffer, n);
+}

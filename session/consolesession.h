@@ -1,0 +1,87 @@
+#pragma once
+
+#include "capturefile.h"
+#include "portcontext.h"
+#include "receivethread.h"
+
+#include "portio/commtypes.h"
+
+#include <atomic>
+#include <cstddef>
+#include <functional>
+#include <string>
+
+namespace portio {
+class DeviceNamespace;
+}
+
+// One console connection without any window: the chosen port and its line
+// settings (m_portCtx), the open port, the receive thread, the capture and the
+// writes. What it has to say goes out through the callbacks of Events.
+class ConsoleSession {
+public:
+    struct Events {
+        // The receive thread's bytes (and the line saying why it stopped).
+        // Called on the receive thread: it must never wait for another thread
+        // that may be in ClosePort.
+        ReceiveSink received;
+        // A failure the user must see; on the calling thread.
+        std::function<void(const std::string& text)> message;
+        // The capture indicator's text; on the calling thread.
+        std::function<void(const std::string& text)> captureIndicator;
+    };
+
+    explicit ConsoleSession(portio::DeviceNamespace& devices, Events events = {});
+    ~ConsoleSession();
+    ConsoleSession(const ConsoleSession&) = delete;
+    ConsoleSession& operator=(const ConsoleSession&) = delete;
+
+    PortContext m_portCtx;
+
+    void setEvents(Events events) { m_events = std::move(events); }
+    portio::DeviceNamespace& devices() const { return m_devices; }
+
+    // Sets the port context's defaults. Returns 1.
+    int InitPortContext();
+    // Opens the port named by m_portCtx.portName, configures it, starts the
+    // receive thread and raises DTR. Nonzero on success; a port that cannot be
+    // opened is reported with a message, refused settings silently.
+    int OpenPort();
+    // Writes ctx's line settings into its port; nonzero on success, 0 for null.
+    int ApplyLineSettings(PortContext* ctx);
+    // Stops the receive thread (joined: it never touches the port after
+    // this), drops DTR, closes the port and stops a capture. Returns 1.
+    int ClosePort();
+
+    // Starts copying received bytes into `path` (created or emptied). False,
+    // with the OS's text in `error`, when the file cannot be opened.
+    bool StartCapture(
+        const std::string& path, std::string* error = nullptr, CaptureFile::FailureHandler onFailure = {});
+    // Ends a capture: clears captureOn, closes the file, and always reports
+    // "CAPTURE NOT ACTIVE" to the indicator.
+    void StopCapture();
+
+    // One write of the whole buffer on the connected port, waiting for its
+    // end (at most the port's write time-out). A failure clears the port's
+    // error state. Not connected: nothing written, invalid argument.
+    portio::IoResult write(const void* buffer, size_t n);
+
+    // True while the receive thread has not left its loop.
+    bool receiveThreadRunning() const { return m_readerRunning; }
+
+private:
+    bool startReceiveThread();
+    void releasePort();
+
+    portio::DeviceNamespace& m_devices;
+    Events m_events;
+    std::atomic<bool> m_readerRunning { false };
+};
+
+// One write of the whole buffer, waiting for its end; a failure clears the
+// port's error state.
+portio::IoResult writeWhole(portio::Port& port, const void* buffer, size_t n);
+
+// The line settings that ApplyLineSettings writes: `current` with the
+// context's baud rate, framing and flow control.
+portio::Dcb lineSettingsDcb(portio::Dcb current, const PortContext& ctx);

@@ -1,0 +1,71 @@
+#include "sessionline.h"
+
+#include <sys/ioctl.h>
+
+namespace {
+
+class PtyLine final : public SessionLine {
+public:
+    PtyLine() { m_devices.define("COM40", m_pty.slavePath()); }
+    std::string portName() const override { return "COM40"; }
+    bool send(std::string_view bytes) override { return m_pty.writeAll(bytes); }
+    bool farHasBytes() override
+    {
+        int waiting = 0;
+        return ioctl(m_pty.masterFd(), FIONREAD, &waiting) == 0 && waiting > 0;
+    }
+    void hangUp() override { m_pty.closeMaster(); }
+
+private:
+    PtyPair m_pty;
+};
+
+// COM3 and COM4 in null-modem pairs; the far end holds COM4.
+class BoardLine final : public SessionLine {
+public:
+    BoardLine()
+    {
+        vboard::BoardConfig config;
+        config.ports = 2;
+        config.wiring = vboard::Wiring::Pairs;
+        m_board = std::make_shared<vboard::VirtualBoard>(config);
+        m_devices.installBoard(m_board, m_board->names());
+        m_far = std::move(m_board->open(1, portio::Access::ReadWrite).value());
+        m_far->setTimeouts({ portio::MAXDWORD, 0, 0, 0, 0 });
+    }
+    ~BoardLine() override
+    {
+        if (m_far) m_far->close();
+        m_devices.removeBoard();
+    }
+    std::string portName() const override { return "COM3"; }
+    bool send(std::string_view bytes) override
+    {
+        m_board->injectReceived(0, bytes.data(), bytes.size());
+        return true;
+    }
+    bool farHasBytes() override
+    {
+        char buffer[64];
+        m_farCount += m_far->read(buffer, sizeof buffer).count;
+        return m_farCount > 0;
+    }
+    void hangUp() override { m_board->unplug(0); }
+
+private:
+    std::shared_ptr<vboard::VirtualBoard> m_board;
+    portio::PortPtr m_far;
+    size_t m_farCount = 0;
+};
+
+} // namespace
+
+std::unique_ptr<SessionLine> makePtyLine()
+{
+    return std::make_unique<PtyLine>();
+}
+
+std::unique_ptr<SessionLine> makeBoardLine()
+{
+    return std::make_unique<BoardLine>();
+}
