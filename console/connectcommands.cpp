@@ -3,7 +3,7 @@
 #include "commandtable.h"
 #include "vesperlineview.h"
 
-#include "portsel/portsettingsdlg.h"
+#include "portsettingsrun.h"
 #include "res/commandids.h"
 #include "res/texts.h"
 

@@ -10,7 +10,7 @@
 #include "sendcommands.h"
 #include "vesperlineview.h"
 
-#include "portsel/portsettingsdlg.h"
+#include "portsettingsrun.h"
 #include "res/commandids.h"
 #include "res/texts.h"
 #include "res/uiservices.h"
