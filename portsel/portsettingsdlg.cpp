@@ -1,6 +1,7 @@
 #include "portsettingsdlg.h"
 
 #include "linesettingscontrols.h"
+#include "okcancelbuttons.h"
 #include "portdiscovery.h"
 #include "res/accessiblename.h"
 #include "res/texts.h"
@@ -29,13 +30,9 @@ CPortSettingsDlg::CPortSettingsDlg(const PortLineSettings& initial, const QStrin
 
 void CPortSettingsDlg::createControls()
 {
-    m_okButton = new QPushButton(tr("OK"), this);
-    m_okButton->setDefault(true);
-    m_cancelButton = new QPushButton(tr("Cancel"), this);
-    nameAfterLabel(m_okButton, m_okButton->text());
-    nameAfterLabel(m_cancelButton, m_cancelButton->text());
-    connect(m_okButton, &QPushButton::clicked, this, &QDialog::accept);
-    connect(m_cancelButton, &QPushButton::clicked, this, &QDialog::reject);
+    const OkCancelButtons buttons = makeOkCancelButtons(this);
+    m_okButton = buttons.ok;
+    m_cancelButton = buttons.cancel;
 
     m_line = new LineSettingsControls(this);
     m_line->setValue(m_choice.line);

@@ -180,15 +180,11 @@ void VerifyRun::load(const ProgressFn& progress)
         return std::all_of(m_lanes.begin(), m_lanes.end(), [](const auto& l) { return l->receiveDone.load(); });
     };
     // Progress is shown a few times a second; the threads do not wait for it.
-    bool aborted = false;
-    while (!done()) {
-        if (stopped() && !aborted) {
-            abortIo();
-            aborted = true;
-        }
+    while (!done() && !stopped()) {
         if (progress) progress(this->progress());
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
+    if (stopped()) abortIo();
     for (auto& t : threads)
         t.join();
     if (progress) progress(this->progress());
@@ -334,6 +330,7 @@ PortProgress VerifyRun::progressOf(const Lane& lane) const
     p.phase = lane.receiveDone ? PortProgress::Phase::Done
         : m_loading            ? PortProgress::Phase::Running
                                : PortProgress::Phase::Waiting;
+    p.device = lane.device;
     p.sent = m_lanes[size_t(lane.source)]->sent;
     p.received = lane.received;
     {

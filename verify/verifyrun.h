@@ -19,6 +19,7 @@ namespace verify {
 struct PortProgress {
     enum class Phase : uint8_t { Waiting, Running, Done };
     Phase phase = Phase::Waiting;
+    std::string device; // what the name stands for, once opened
     uint64_t sent = 0; // by its source, for this port
     uint64_t received = 0;
     StreamCounts stream; // found wrong so far
