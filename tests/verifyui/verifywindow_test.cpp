@@ -276,4 +276,89 @@ TEST_F(VerifyPorts, TheDialogRemembersTheLastChoicesAndEveryControlIsNamed)
     EXPECT_TRUE(unnamed.isEmpty()) << unnamed.join(", ").toStdString();
 }
 
+struct Refusal {
+    const char* name;
+    std::function<void(VerifyPortsDlg&)> fill;
+    const char* message;
+};
+
+// A choice that describes no run is refused with its reason; the dialog
+// stays open, nothing runs, and the remembered choices stay as they were.
+TEST_F(VerifyPorts, ChoicesThatDescribeNoRunAreRefusedWithTheirReason)
+{
+    install("");
+    const Refusal refusals[] = {
+        { "baud", [](VerifyPortsDlg& d) { d.lineControls()->baudField()->setText("fast"); },
+            "Please enter an integer." },
+        { "zero baud", [](VerifyPortsDlg& d) { d.lineControls()->baudField()->setText("0"); },
+            "The baud rate must be 1 or more." },
+        { "both flows",
+            [](VerifyPortsDlg& d) {
+                d.lineControls()->rtsCtsCheck()->setChecked(true);
+                d.lineControls()->xonXoffCheck()->setChecked(true);
+            },
+            "Choose RTS/CTS or XON/XOFF, not both." },
+        { "bytes",
+            [](VerifyPortsDlg& d) {
+                d.bytesChoice()->setChecked(true);
+                d.bytesField()->setText("0");
+            },
+            "Enter the bytes per port as a whole number, 1 or more." },
+        { "list",
+            [](VerifyPortsDlg& d) {
+                d.listChoice()->setChecked(true);
+                d.listField()->setText("");
+            },
+            nullptr },
+        { "wiring", [](VerifyPortsDlg& d) { d.wiringField()->setCurrentText("crossed"); }, nullptr },
+    };
+    for (const Refusal& r : refusals) {
+        SCOPED_TRACE(r.name);
+        ui.messages.clear();
+        ui.queueDialog([&](QDialog& d) {
+            auto& dlg = static_cast<VerifyPortsDlg&>(d);
+            dlg.show();
+            r.fill(dlg);
+            dlg.okButton()->click();
+            EXPECT_TRUE(dlg.isVisible());
+            EXPECT_FALSE(dlg.plan());
+            dlg.cancelButton()->click();
+            return dlg.result();
+        });
+        EXPECT_EQ(m_command->run(nullptr), nullptr);
+        ASSERT_EQ(ui.messages.size(), 1);
+        if (r.message) {
+            EXPECT_EQ(ui.messages[0], r.message);
+        } else {
+            EXPECT_FALSE(ui.messages[0].isEmpty());
+        }
+        EXPECT_EQ(m_command->lastChoices().line, VerifyChoices().line);
+    }
+}
+
+// The dump starts at the offset of its first byte and brackets the first
+// wrong one, also when the error comes before 8 bytes have arrived.
+TEST(FirstErrorDump, RowsStartAtTheirOffsetAndMarkTheFirstWrongByte)
+{
+    const struct {
+        verify::FirstError error;
+        const char* expected;
+        const char* received;
+    } cases[] = {
+        { { 100, "01 02 03 04 05 06 07 08 09 0a 0b 0c 0d 0e 0f 10", "01 02 03 04 05 06 07 08 ff 0a 0b 0c 0d 0e 0f 10" },
+            "expected         92  01 02 03 04 05 06 07 08 [09] 0a 0b 0c 0d 0e 0f 10",
+            "received         92  01 02 03 04 05 06 07 08 [ff] 0a 0b 0c 0d 0e 0f 10" },
+        { { 2, "41 42 43 44 45 46 47 48 49 4a", "41 42 00 44" }, "expected          0  41 42 [43] 44 45 46 47 48 49 4a",
+            "received          0  41 42 [00] 44" },
+        { { 0, "aa bb cc dd ee ff 00 11", "ab" }, "expected          0  [aa] bb cc dd ee ff 00 11",
+            "received          0  [ab]" },
+    };
+    for (const auto& c : cases) {
+        const QStringList rows = firstErrorDump(c.error).split('\n');
+        ASSERT_EQ(rows.size(), 2);
+        EXPECT_EQ(rows[0], c.expected);
+        EXPECT_EQ(rows[1], c.received);
+    }
+}
+
 } // namespace
