@@ -107,9 +107,7 @@ int VerifyCommand::run(Context& context)
 bool VerifyCommand::writeReports(const verify::RunReport& report) const
 {
     bool ok = true;
-    // Names given on the command line need not be UTF-8; JSON must be.
-    const auto json = verify::toJson(report).dump(2, ' ', false, nlohmann::json::error_handler_t::replace);
-    if (!m_report.empty()) ok &= writeFile(m_report, json + "\n");
+    if (!m_report.empty()) ok &= writeFile(m_report, verify::jsonText(report));
     if (!m_junit.empty()) ok &= writeFile(m_junit, verify::junitXml(report));
     if (!m_csv.empty()) ok &= writeFile(m_csv, verify::csvTable(report));
     return ok;

@@ -2,7 +2,7 @@
 
 #include "console/torturehook.h"
 #include "consoleframe.h"
-#include "portsel/portsettingsdlg.h"
+#include "portsettingsrun.h"
 #include "recview.h"
 #include "res/texts.h"
 #include "res/uiservices.h"

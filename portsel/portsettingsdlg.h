@@ -1,36 +1,40 @@
 #pragma once
 
+#include "portlinesettings.h"
+
 #include <QDialog>
 
-#include <cstdint>
+#include <optional>
 
 class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-struct LineChoices;
-struct PortContext;
+class LineSettingsControls;
 
 // Modal dialog in which the user picks a console window's port (one of those
-// found present at start-up) and its line settings. OK writes the choices
-// into the port context; opening the port is the caller's business. Every
-// dialog starts from the defaults, never from what the port context holds.
+// found present at start-up) and its line settings. It starts from the
+// settings it is given and, after OK, returns the choice as a plain value;
+// opening the port is the caller's business.
 class CPortSettingsDlg : public QDialog {
     Q_OBJECT
 public:
-    CPortSettingsDlg(PortContext& portCtx, const QString& docTitle, QWidget* parent = nullptr);
+    CPortSettingsDlg(const PortLineSettings& initial, const QString& docTitle, QWidget* parent = nullptr);
 
-    // OK and Enter: checks the baud field, then writes the port context.
+    // OK and Enter: checks the baud field, then keeps the choice.
     void accept() override;
+    // The choice made with OK; before that, what the dialog was given. With
+    // no port present the port name stays the one given.
+    const PortLineSettings& choice() const { return m_choice; }
 
-    QLineEdit* baudField() const { return m_baudEdit; }
+    QLineEdit* baudField() const;
     QComboBox* portList() const { return m_portList; }
-    QComboBox* dataBitsList() const { return m_dataBitsList; }
-    QComboBox* stopBitsList() const { return m_stopBitsList; }
-    QComboBox* parityList() const { return m_parityList; }
-    QCheckBox* rtsCtsCheck() const { return m_rtsCtsCheck; }
-    QCheckBox* xonXoffCheck() const { return m_xonXoffCheck; }
+    QComboBox* dataBitsList() const;
+    QComboBox* stopBitsList() const;
+    QComboBox* parityList() const;
+    QCheckBox* rtsCtsCheck() const;
+    QCheckBox* xonXoffCheck() const;
     QPushButton* okButton() const { return m_okButton; }
     QPushButton* cancelButton() const { return m_cancelButton; }
 
@@ -39,26 +43,14 @@ private:
     void layOutControls();
     void chainTabOrder();
     void fillPortList();
-    QComboBox* makeChoiceList(const LineChoices& choices);
-    QCheckBox* makeFlowCheck(const char* text);
-    void refuseBaud();
-    void storeChoices();
 
-    PortContext& m_portCtx;
-    int32_t m_nBaud = 9600;
-    QLineEdit* m_baudEdit = nullptr;
-    QLabel* m_portLabel = nullptr;
+    PortLineSettings m_choice;
+    LineSettingsControls* m_line = nullptr;
     QComboBox* m_portList = nullptr;
-    QComboBox* m_dataBitsList = nullptr;
-    QComboBox* m_stopBitsList = nullptr;
-    QComboBox* m_parityList = nullptr;
-    QCheckBox* m_rtsCtsCheck = nullptr;
-    QCheckBox* m_xonXoffCheck = nullptr;
     QPushButton* m_okButton = nullptr;
     QPushButton* m_cancelButton = nullptr;
 };
 
-// Builds the dialog for a console window and runs it modally through the
-// installed UiServices; returns QDialog::Accepted or Rejected. Callers decide
-// by the port context's portName afterwards ("None": nothing chosen).
-int runPortSettingsDialog(PortContext& portCtx, const QString& docTitle);
+// Builds the dialog and runs it modally through the installed UiServices;
+// the choice when closed with OK, nothing when cancelled.
+std::optional<PortLineSettings> runPortSettingsDialog(const PortLineSettings& initial, const QString& docTitle);

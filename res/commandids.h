@@ -50,6 +50,9 @@ constexpr int ID_DROP_RTS = 32797;
 constexpr int ID_ASSERT_DTR = 32798;
 constexpr int ID_DROP_DTR = 32799;
 
+// Vesperline's own commands, clear of the ranges above.
+constexpr int ID_VERIFY_PORTS = 32900;
+
 // Status-bar indicators.
 constexpr int ID_INDICATOR_CAPS = 59137;
 constexpr int ID_INDICATOR_NUM = 59138;

@@ -54,6 +54,9 @@ const std::vector<Popup>& consoleMenu()
                 { cmd::ID_TORTURE_PARAMS, "Port Parameters", "" },
                 { cmd::ID_TORTURE_START, "Start Test", "" },
                 { cmd::ID_TORTURE_STOP, "Stop Test", "" },
+                Separator,
+                { cmd::ID_VERIFY_PORTS, "Verify Ports...",
+                    "Sends a checked pattern through many ports at once and shows which ones fail" },
             } },
         { "&Window",
             {

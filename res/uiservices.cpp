@@ -1,6 +1,5 @@
 #include "uiservices.h"
 
-#include <QDialog>
 
 namespace {
 
@@ -12,7 +11,7 @@ public:
     std::optional<QString> openFileName(QWidget*) override { return std::nullopt; }
     std::optional<QString> newOrExistingFileName(QWidget*) override { return std::nullopt; }
     std::optional<QString> saveFileName(QWidget*) override { return std::nullopt; }
-    int runModal(QDialog&) override { return QDialog::Rejected; }
+    int runModal(QDialog&) override { return 0; } // QDialog::Rejected
 };
 
 SilentUiServices g_silent;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <optional>
@@ -25,6 +26,16 @@ public:
     virtual std::optional<QString> newOrExistingFileName(QWidget* parent) = 0;
     // Save-file dialog; nothing when cancelled.
     virtual std::optional<QString> saveFileName(QWidget* parent) = 0;
+    // Save-file dialog that offers file types ("JSON report (*.json)"): the
+    // name and the index of the type chosen; nothing when cancelled.
+    struct TypedFileName {
+        QString name;
+        int type = 0;
+    };
+    virtual std::optional<TypedFileName> saveFileNameOfType(QWidget* parent, const QStringList& types)
+    {
+        return std::nullopt;
+    }
     // Runs a dialog modally and returns its result (QDialog::Accepted or Rejected).
     virtual int runModal(QDialog& dialog) = 0;
 

@@ -8,10 +8,12 @@
 
 #include "consoleui/statusbar.h"
 #include "consoleui/vesperlineview.h"
+#include "portio/devicenamespace.h"
 #include "res/commandids.h"
 #include "res/menus.h"
 #include "res/texts.h"
 #include "res/uiservices.h"
+#include "verifyui/verifyportscommand.h"
 
 #include <QAction>
 #include <QApplication>
@@ -213,6 +215,11 @@ bool CMainFrame::frameCommand(int id)
         return close();
     case cmd::ID_APP_ABOUT:
         showAboutBox(this);
+        return true;
+    case cmd::ID_VERIFY_PORTS:
+        if (!m_verifyPorts)
+            m_verifyPorts = std::make_unique<verifyui::VerifyPortsCommand>(m_environment.devices);
+        m_verifyPorts->run(this);
         return true;
     case cmd::ID_VIEW_STATUS_BAR:
         statusBar()->setVisible(!statusBar()->isVisible());

@@ -16,6 +16,9 @@ class CVesperlineView;
 class QAction;
 class QMdiArea;
 class QMenu;
+namespace verifyui {
+class VerifyPortsCommand;
+}
 
 // The main window: the MDI area holding the console windows, the menus of
 // the two states (no console window / a console window active), the
@@ -82,4 +85,5 @@ private:
     CRecentFiles* m_recent = nullptr;
     bool m_showingConsoleMenu = false;
     bool m_menusShown = false;
+    std::unique_ptr<verifyui::VerifyPortsCommand> m_verifyPorts;
 };

@@ -6,6 +6,7 @@
 #include <QDialog>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <algorithm>
 
 namespace {
 
@@ -44,6 +45,18 @@ std::optional<QString> RealUiServices::newOrExistingFileName(QWidget* parent)
 std::optional<QString> RealUiServices::saveFileName(QWidget* parent)
 {
     return runFileDialog(parent, QFileDialog::AnyFile, QFileDialog::AcceptSave);
+}
+
+std::optional<UiServices::TypedFileName> RealUiServices::saveFileNameOfType(QWidget* parent, const QStringList& types)
+{
+    QFileDialog dialog(parent);
+    dialog.setNameFilters(types);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    const QString name = dialog.selectedFiles().constFirst();
+    if (name.isEmpty()) return std::nullopt;
+    return TypedFileName { name, int(std::max<qsizetype>(0, types.indexOf(dialog.selectedNameFilter()))) };
 }
 
 int RealUiServices::runModal(QDialog& dialog)

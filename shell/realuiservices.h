@@ -9,5 +9,6 @@ public:
     std::optional<QString> openFileName(QWidget* parent) override;
     std::optional<QString> newOrExistingFileName(QWidget* parent) override;
     std::optional<QString> saveFileName(QWidget* parent) override;
+    std::optional<TypedFileName> saveFileNameOfType(QWidget* parent, const QStringList& types) override;
     int runModal(QDialog& dialog) override;
 };

@@ -58,4 +58,9 @@ json toJson(const RunReport& report)
         { "duration_s", report.durationS }, { "interrupted", report.interrupted }, { "ports", ports } };
 }
 
+std::string jsonText(const RunReport& report)
+{
+    return toJson(report).dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
+}
+
 } // namespace verify

@@ -8,6 +8,7 @@
 #include <atomic>
 #include <chrono>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 
@@ -24,6 +25,7 @@ struct Lane {
     int source = 0; // index of the lane whose data this one receives
     portio::PortPtr port;
     std::string failure; // why the port cannot take part
+    std::optional<portio::ErrorCode> openError; // why it could not be opened
 
     std::atomic<uint64_t> sent { 0 };
     std::atomic<bool> sendDone { false };
@@ -32,6 +34,9 @@ struct Lane {
     std::string sendFailure;
     std::string receiveFailure;
     std::unique_ptr<StreamChecker> checker;
+    // The checker's counts as of its last read, for progress shown while it runs.
+    mutable std::mutex countsMutex;
+    StreamCounts countsNow;
     Clock::time_point firstByte {};
     size_t firstCount = 0;
     Clock::time_point lastByte {};

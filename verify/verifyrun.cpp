@@ -94,7 +94,9 @@ RunReport VerifyRun::run(const ProgressFn& progress)
 {
     m_start = Clock::now();
     open();
+    if (progress) progress(this->progress());
     prepare();
+    if (progress) progress(this->progress());
     load(progress);
     RunReport report;
     report.settings = m_settings;
@@ -117,7 +119,10 @@ void VerifyRun::open()
         lane->device = device ? *device : lane->name;
         auto port = m_ns.open(lane->name, Access::ReadWrite);
         if (!port) {
-            lane->failure = "cannot be opened: " + port.error().text;
+            lane->openError = port.error().code;
+            // Held by a console window or another run: the others go on.
+            const bool busy = port.error().code == ErrorCode::Busy;
+            lane->failure = busy ? "busy" : "cannot be opened: " + port.error().text;
             continue;
         }
         lane->port = std::move(*port);
@@ -143,7 +148,7 @@ void VerifyRun::prepareGroup(const std::vector<int>& members)
     }
     Lane& a = *m_lanes[size_t(members.front())];
     Lane& b = *m_lanes[size_t(members.back())];
-    if (a.usable() && b.usable() && m_settings.latencySamples > 0) {
+    if (a.usable() && b.usable() && m_settings.latencySamples > 0 && !stopped()) {
         auto l = measureLatency(*a.port, *b.port, m_settings.latencySamples, m_settings.latencyTimeout);
         if (l) a.latency = b.latency = *l;
     }
@@ -165,6 +170,7 @@ void VerifyRun::load(const ProgressFn& progress)
         m_lanes[i]->checker = std::make_unique<StreamChecker>(
             m_settings.line.dataBits, uint32_t(m_lanes[i]->source), *m_settings.runKey);
     m_loadStart = Clock::now();
+    m_loading = true;
     std::vector<std::thread> threads;
     for (auto& lane : m_lanes)
         threads.emplace_back([this, l = lane.get()] { receive(*l); });
@@ -174,10 +180,11 @@ void VerifyRun::load(const ProgressFn& progress)
         return std::all_of(m_lanes.begin(), m_lanes.end(), [](const auto& l) { return l->receiveDone.load(); });
     };
     // Progress is shown a few times a second; the threads do not wait for it.
-    while (!done()) {
+    while (!done() && !stopped()) {
         if (progress) progress(this->progress());
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
+    if (stopped()) abortIo();
     for (auto& t : threads)
         t.join();
     if (progress) progress(this->progress());
@@ -204,7 +211,8 @@ void VerifyRun::send(Lane& lane)
         if (r.ok() || (r.error.code == ErrorCode::TimedOut && r.count > 0)) {
             stalls = 0;
         } else if (r.error.code != ErrorCode::TimedOut || ++stalls >= MaxStalls) {
-            lane.sendFailure = "sending failed: " + r.error.text;
+            // A write the stop aborted is no fault of the line.
+            if (!stopped()) lane.sendFailure = "sending failed: " + r.error.text;
             break;
         }
     }
@@ -229,6 +237,10 @@ void VerifyRun::receive(Lane& lane)
                 lane.firstCount = r.count;
             }
             lane.checker->feed(buf.data(), r.count);
+            {
+                std::lock_guard lock(lane.countsMutex);
+                lane.countsNow = lane.checker->counts();
+            }
             lane.received += r.count;
             lane.lastByte = now;
             if (lane.checker->reached() > reached) {
@@ -237,7 +249,7 @@ void VerifyRun::receive(Lane& lane)
             }
         }
         if (!r.ok() && r.error.code != ErrorCode::TimedOut) {
-            lane.receiveFailure = "receiving failed: " + r.error.text;
+            if (!stopped()) lane.receiveFailure = "receiving failed: " + r.error.text;
             break;
         }
         // Bytes in flight when the sender stops get the drain time-out.
@@ -305,15 +317,41 @@ PortReport VerifyRun::reportFor(Lane& lane)
     return p;
 }
 
+// A writer waits for its line up to its time-out; stopping must not.
+void VerifyRun::abortIo()
+{
+    for (auto& lane : m_lanes)
+        if (lane->usable()) (void)lane->port->purge(PURGE_TXABORT | PURGE_RXABORT);
+}
+
+PortProgress VerifyRun::progressOf(const Lane& lane) const
+{
+    PortProgress p;
+    p.phase = lane.receiveDone ? PortProgress::Phase::Done
+        : m_loading            ? PortProgress::Phase::Running
+                               : PortProgress::Phase::Waiting;
+    p.device = lane.device;
+    p.sent = m_lanes[size_t(lane.source)]->sent;
+    p.received = lane.received;
+    {
+        std::lock_guard lock(lane.countsMutex);
+        p.stream = lane.countsNow;
+    }
+    p.failure = lane.failure;
+    p.openError = lane.openError;
+    return p;
+}
+
 Progress VerifyRun::progress() const
 {
     Progress p;
-    p.elapsedS = seconds(Clock::now() - m_loadStart);
+    p.elapsedS = m_loading ? seconds(Clock::now() - m_loadStart) : 0;
     p.ports = int(m_lanes.size());
     for (const auto& l : m_lanes) {
         p.bytesSent += l->sent;
         p.bytesReceived += l->received;
         p.portsDone += l->receiveDone ? 1 : 0;
+        p.lanes.push_back(progressOf(*l));
     }
     return p;
 }

@@ -15,18 +15,33 @@
 
 namespace verify {
 
+// One port as the run stands: waiting (opened, not yet sending), running, done.
+struct PortProgress {
+    enum class Phase : uint8_t { Waiting, Running, Done };
+    Phase phase = Phase::Waiting;
+    std::string device; // what the name stands for, once opened
+    uint64_t sent = 0; // by its source, for this port
+    uint64_t received = 0;
+    StreamCounts stream; // found wrong so far
+    std::string failure; // why it cannot take part ("busy" when another holds it)
+    std::optional<portio::ErrorCode> openError;
+};
+
 struct Progress {
-    double elapsedS = 0;
+    double elapsedS = 0; // of sending
     uint64_t bytesSent = 0;
     uint64_t bytesReceived = 0;
     int ports = 0;
     int portsDone = 0;
+    std::vector<PortProgress> lanes; // in the order of the ports
 };
 
 // One verified load test: opens the ports through the namespace, checks the
 // modem lines, measures latency, then sends each port's pattern while every
 // receiver checks what arrives, and judges each port. `stop` (may be null)
-// ends the run early, as interrupted.
+// ends the run early, as interrupted: pending writes and reads are aborted
+// within one progress interval. Progress comes after the open, after the
+// preparation and a few times a second while the ports send.
 class VerifyRun {
 public:
     using ProgressFn = std::function<void(const Progress&)>;
@@ -48,6 +63,8 @@ private:
     PortReport reportFor(Lane& lane);
     bool stopped() const { return m_stop && m_stop->load(); }
     Progress progress() const;
+    PortProgress progressOf(const Lane& lane) const;
+    void abortIo();
 
     portio::DeviceNamespace& m_ns;
     VerifySettings m_settings;
@@ -55,6 +72,7 @@ private:
     std::vector<std::unique_ptr<Lane>> m_lanes;
     Clock::time_point m_start;
     Clock::time_point m_loadStart;
+    bool m_loading = false;
 };
 
 } // namespace verify

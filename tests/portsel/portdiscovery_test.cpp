@@ -1,4 +1,4 @@
-#include "console/portcontext.h"
+#include "session/portcontext.h"
 #include "portio/devicenamespace.h"
 #include "portsel/portdiscovery.h"
 #include "portsel/portsettingsdlg.h"
@@ -51,8 +51,7 @@ TEST_F(PortDiscovery, FindsFreePortsOnlyAndWritesEveryEntry)
     for (size_t i = 0; i < g_portPresent.size(); ++i)
         EXPECT_EQ(g_portPresent[i], (i == 1 || i == 9) ? 1 : 0) << "COM" << i + 1;
 
-    PortContext ctx;
-    CPortSettingsDlg dlg(ctx, "Thread 1");
+    CPortSettingsDlg dlg(PortLineSettings {}, "Thread 1");
     ASSERT_EQ(dlg.portList()->count(), 2);
     EXPECT_EQ(dlg.portList()->itemText(0), "COM2");
     EXPECT_EQ(dlg.portList()->itemText(1), "COM10");

@@ -1,4 +1,5 @@
-#include "console/portcontext.h"
+#include "session/portcontext.h"
+#include "consoleui/portsettingsrun.h"
 #include "portsel/portdiscovery.h"
 #include "portsel/portsettingsdlg.h"
 #include "tests/support/qtfakeuiservices.h"
@@ -64,7 +65,7 @@ QStringList itemsOf(const QComboBox* list)
 TEST_F(PortSettingsDialog, ShowsPresentPortsAscendingAndTheDefaults)
 {
     g_portPresent[98] = 1; // COM99, the last one looked at
-    CPortSettingsDlg dlg(ctx, QStringLiteral("Thread 2"));
+    CPortSettingsDlg dlg(PortLineSettings {}, QStringLiteral("Thread 2"));
     EXPECT_EQ(dlg.windowTitle(), QStringLiteral("Select port for Thread 2"));
     EXPECT_EQ(itemsOf(dlg.portList()), (QStringList { "COM2", "COM10", "COM99" }));
     EXPECT_EQ(dlg.portList()->currentText(), "COM2");
@@ -84,7 +85,7 @@ TEST_F(PortSettingsDialog, ShowsPresentPortsAscendingAndTheDefaults)
 
 TEST_F(PortSettingsDialog, TabOrderRunsFromTheButtonsThroughEveryField)
 {
-    CPortSettingsDlg dlg(ctx, QStringLiteral("Thread 1"));
+    CPortSettingsDlg dlg(PortLineSettings {}, QStringLiteral("Thread 1"));
     const std::vector<QWidget*> expected { dlg.okButton(), dlg.cancelButton(), dlg.baudField(), dlg.portList(),
         dlg.dataBitsList(), dlg.stopBitsList(), dlg.parityList(), dlg.rtsCtsCheck(), dlg.xonXoffCheck() };
     std::vector<QWidget*> order;
@@ -282,6 +283,25 @@ TEST_F(PortSettingsDialog, WithNoPortPresentOkKeepsTheChosenName)
     });
     EXPECT_EQ(ctx.portName, "None");
     EXPECT_EQ(ctx.parityCode, 2);
+}
+
+// The dialog takes a plain value and gives one back: what it is given is what
+// it shows, and OK without a change returns it as it was, but for the port.
+TEST_F(PortSettingsDialog, StartsFromTheValueGivenAndReturnsItUnchanged)
+{
+    const LineSettingsValue values[]
+        = { {}, { 300, 5, 3, 2, true, false }, { 921600, 7, 1, 1, false, true }, { 4294967295u, 6, 4, 0, true, true } };
+    for (const auto& line : values) {
+        ui.queueDialog([](QDialog& d) {
+            static_cast<CPortSettingsDlg&>(d).okButton()->click();
+            return d.result();
+        });
+        const auto chosen = runPortSettingsDialog(PortLineSettings { "COM7", line }, "Thread 1");
+        ASSERT_TRUE(chosen) << line.baudRate;
+        EXPECT_EQ(*chosen, (PortLineSettings { "COM2", line })) << line.baudRate;
+    }
+    ui.queueDialog([](QDialog& d) { return QDialog::Rejected; });
+    EXPECT_FALSE(runPortSettingsDialog(PortLineSettings {}, "Thread 1"));
 }
 
 } // namespace

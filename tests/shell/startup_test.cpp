@@ -91,7 +91,9 @@ TEST_F(AppTest, ConsoleMenuItemsTextsAndPrompts)
             "Send Immediate |Sends a char", "Send a fixed string|", "-", "Assert RTS|", "Drop RTS|", "Assert DTR|",
             "Drop DTR|", "-", "Start Capture...|Receives a file as binary data",
             "Stop Capture...|Selects a file to be sent as binary data", "Send data from file...|" }));
-    EXPECT_EQ(itemTexts(menus[3]), (QStringList { "Port Parameters|", "Start Test|", "Stop Test|" }));
+    EXPECT_EQ(itemTexts(menus[3]),
+        (QStringList { "Port Parameters|", "Start Test|", "Stop Test|", "-",
+            "Verify Ports...|Sends a checked pattern through many ports at once and shows which ones fail" }));
     EXPECT_EQ(itemTexts(menus[4]), (QStringList { "&Cascade|", "&Tile|", "&Arrange Icons|" }));
     emit menus[4]->aboutToShow();
     EXPECT_EQ(menus[4]->actions().last()->text(), "&1 Thread 1");

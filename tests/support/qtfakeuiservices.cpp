@@ -41,6 +41,17 @@ std::optional<QString> FakeUiServices::saveFileName(QWidget*)
     return nextFileName(FileDialog::SaveFile);
 }
 
+std::optional<UiServices::TypedFileName> FakeUiServices::saveFileNameOfType(QWidget*, const QStringList& types)
+{
+    ++fileDialogsRun;
+    fileDialogsAsked.push_back(FileDialog::SaveFileOfType);
+    fileTypesOffered = types;
+    if (m_typedNames.empty()) return std::nullopt;
+    auto answer = m_typedNames.front();
+    m_typedNames.pop_front();
+    return answer;
+}
+
 int FakeUiServices::runModal(QDialog& dialog)
 {
     ++dialogsRun;

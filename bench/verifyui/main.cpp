@@ -1,0 +1,98 @@
+// What the Verify Ports window costs the interface thread while a run on 96
+// ports goes on: one refresh (table, tiles, summary, progress bar, and the
+// repaint that follows) measured in process CPU time, as a share of one core
+// at the window's refresh rate. Two loads: counters change on every refresh
+// (tiles keep their state), and every tile changes its state every time.
+#include "verifyui/verifywindow.h"
+
+#include <QApplication>
+
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <string>
+
+namespace {
+
+double cpuSeconds()
+{
+    timespec t {};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return double(t.tv_sec) + double(t.tv_nsec) / 1e9;
+}
+
+double wallSeconds()
+{
+    timespec t {};
+    clock_gettime(CLOCK_MONOTONIC, &t);
+    return double(t.tv_sec) + double(t.tv_nsec) / 1e9;
+}
+
+verifyui::VerifyPlan plan(int ports)
+{
+    verifyui::VerifyPlan p;
+    for (int i = 0; i < ports; ++i) {
+        p.ports.push_back("COM" + std::to_string(i + 3));
+        p.sources.push_back(i);
+    }
+    p.settings.line.baud = 115200;
+    p.settings.duration = std::chrono::seconds(3600);
+    return p;
+}
+
+verify::Progress progressAt(int ports, int step, bool flipStates)
+{
+    verify::Progress p;
+    p.elapsedS = step * 0.25;
+    p.ports = ports;
+    for (int i = 0; i < ports; ++i) {
+        verify::PortProgress l;
+        l.phase = verify::PortProgress::Phase::Running;
+        l.device = "vboard:" + std::to_string(i);
+        l.sent = uint64_t(step) * 2880 + uint64_t(i);
+        l.received = l.sent - uint64_t(i % 7);
+        // Every other refresh each tile turns from clean to error and back.
+        if (flipStates && (step + i) % 2) l.stream.corrupt = 1;
+        p.bytesSent += l.sent;
+        p.bytesReceived += l.received;
+        p.lanes.push_back(l);
+    }
+    return p;
+}
+
+// CPU seconds per refresh, over `seconds` of refreshing.
+double costPerRefresh(verifyui::VerifyWindow& window, int ports, bool flipStates, double seconds)
+{
+    int steps = 0;
+    const double wallEnd = wallSeconds() + seconds;
+    const double start = cpuSeconds();
+    while (wallSeconds() < wallEnd) {
+        window.showProgress(progressAt(ports, ++steps, flipStates));
+        QApplication::processEvents(); // the repaint
+    }
+    return (cpuSeconds() - start) / steps;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    QApplication app(argc, argv);
+    const double seconds = argc > 1 ? std::atof(argv[1]) : 3.0;
+    const int ports = 96;
+    portio::DeviceNamespace ns; // the window's run is never started
+    verifyui::VerifyWindow window(ns, plan(ports));
+    window.show();
+    QApplication::processEvents();
+    const double perSecond = 1000.0 / verifyui::VerifyWindow::RefreshMs;
+    std::printf(
+        "Verify Ports window, %d ports, %.0f refreshes a second (target: at most 2%% of one core)\n", ports, perSecond);
+    for (bool flip : { false, true }) {
+        const double cost = costPerRefresh(window, ports, flip, seconds);
+        std::printf("  %-34s %8.3f ms CPU per refresh = %6.2f%% of one core\n",
+            flip ? "counters and every tile's state:" : "counters change, tiles keep state:", cost * 1e3,
+            cost * perSecond * 100);
+    }
+    return 0;
+}

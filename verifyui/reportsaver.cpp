@@ -1,0 +1,62 @@
+#include "reportsaver.h"
+
+#include "res/uiservices.h"
+#include "verify/jsonreport.h"
+#include "verify/textreports.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+namespace verifyui {
+
+namespace {
+
+const char* const kSuffixes[] = { "json", "csv", "xml" };
+
+QString withSuffix(const QString& name, int type)
+{
+    if (!QFileInfo(name).suffix().isEmpty()) return name;
+    return name + QLatin1Char('.') + QString::fromLatin1(kSuffixes[type]);
+}
+
+QString writeFile(const QString& name, const std::string& text)
+{
+    QFile file(name);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return file.errorString();
+    if (file.write(text.data(), qint64(text.size())) != qint64(text.size()) || !file.flush()) return file.errorString();
+    return {};
+}
+
+} // namespace
+
+QStringList reportFileTypes()
+{
+    return { QStringLiteral("JSON report (*.json)"), QStringLiteral("CSV table (*.csv)"),
+        QStringLiteral("JUnit XML (*.xml)") };
+}
+
+std::string reportText(const verify::RunReport& report, ReportFormat format)
+{
+    switch (format) {
+    case ReportFormat::Csv:
+        return verify::csvTable(report);
+    case ReportFormat::JUnit:
+        return verify::junitXml(report);
+    default:
+        return verify::jsonText(report);
+    }
+}
+
+bool saveReport(QWidget* parent, const verify::RunReport& report)
+{
+    const auto chosen = UiServices::current().saveFileNameOfType(parent, reportFileTypes());
+    if (!chosen || chosen->name.isEmpty()) return false;
+    const int type = std::clamp(chosen->type, 0, 2);
+    const QString name = withSuffix(chosen->name, type);
+    const QString error = writeFile(name, reportText(report, ReportFormat(type)));
+    if (error.isEmpty()) return true;
+    UiServices::current().messageBox(QStringLiteral("The report could not be written to %1: %2").arg(name, error));
+    return false;
+}
+
+} // namespace verifyui

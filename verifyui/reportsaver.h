@@ -1,0 +1,27 @@
+#pragma once
+
+#include "verify/report.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <string>
+
+class QWidget;
+
+namespace verifyui {
+
+// The files "Save Report..." writes: the same as vesperline-cli's --report,
+// --csv and --junit.
+enum class ReportFormat { Json, Csv, JUnit };
+
+// The file types the save dialog offers, in the order of ReportFormat.
+QStringList reportFileTypes();
+std::string reportText(const verify::RunReport& report, ReportFormat format);
+
+// Asks for a file name and type through UiServices and writes the report;
+// says so in a message box when the file cannot be written. False when
+// nothing was written.
+bool saveReport(QWidget* parent, const verify::RunReport& report);
+
+} // namespace verifyui

@@ -1,0 +1,230 @@
+#include "verifywindow.h"
+
+#include "boardoverview.h"
+#include "firsterrorview.h"
+#include "portresultsmodel.h"
+#include "porttile.h"
+#include "reportsaver.h"
+#include "verifyrunner.h"
+
+#include "res/accessiblename.h"
+
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSortFilterProxyModel>
+#include <QSplitter>
+#include <QTableView>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace verifyui {
+
+VerifyWindow::VerifyWindow(portio::DeviceNamespace& ns, VerifyPlan plan, QWidget* parent)
+    : QWidget(parent, Qt::Window)
+    , m_plan(plan)
+    , m_runner(std::make_unique<VerifyRunner>(ns, std::move(plan)))
+{
+    setWindowTitle(QStringLiteral("Verify Ports"));
+    setAccessibleName(windowTitle());
+    createControls();
+    layOutControls();
+    connect(m_runner.get(), &VerifyRunner::runFinished, this, &VerifyWindow::onFinished);
+    connect(m_timer, &QTimer::timeout, this, &VerifyWindow::refresh);
+    updateSummary();
+}
+
+VerifyWindow::~VerifyWindow() = default;
+
+void VerifyWindow::createControls()
+{
+    m_model = new PortResultsModel(m_plan.ports, verify::charactersPerSecond(m_plan.settings.line), this);
+    m_sorted = new QSortFilterProxyModel(this);
+    m_sorted->setSourceModel(m_model);
+    m_sorted->setSortRole(PortResultsModel::SortRole);
+    m_overview = new BoardOverview(
+        m_plan.ports, [this](int row) { return tileDetails(row); }, this);
+    m_table = new QTableView(this);
+    m_table->setAccessibleName(QStringLiteral("Results"));
+    m_table->setModel(m_sorted);
+    m_table->setSortingEnabled(true);
+    m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_table->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_table->verticalHeader()->hide();
+    m_table->horizontalHeader()->setStretchLastSection(true);
+    m_firstError = new FirstErrorView(this);
+    m_summary = new QLabel(this);
+    m_summary->setAccessibleName(QStringLiteral("Summary"));
+    m_progress = new QProgressBar(this);
+    m_progress->setAccessibleName(QStringLiteral("Progress"));
+    m_progress->setRange(0, 1000);
+    m_stopButton = new QPushButton(QStringLiteral("Stop"), this);
+    m_saveButton = new QPushButton(QStringLiteral("Save Report..."), this);
+    nameAfterLabel(m_stopButton, m_stopButton->text());
+    nameAfterLabel(m_saveButton, QStringLiteral("Save Report"));
+    m_saveButton->setEnabled(false);
+    m_timer = new QTimer(this);
+    m_timer->setInterval(RefreshMs);
+    connect(m_stopButton, &QPushButton::clicked, this, &VerifyWindow::stop);
+    connect(m_saveButton, &QPushButton::clicked, this, [this] {
+        if (auto report = m_runner->report()) saveReport(this, *report);
+    });
+    connect(m_table->selectionModel(), &QItemSelectionModel::selectionChanged, this, &VerifyWindow::showSelected);
+    connect(m_overview, &BoardOverview::tileClicked, this, &VerifyWindow::selectPort);
+}
+
+void VerifyWindow::layOutControls()
+{
+    auto* top = new QHBoxLayout;
+    top->addWidget(m_summary, 1);
+    top->addWidget(m_progress);
+    auto* split = new QSplitter(this);
+    split->addWidget(m_overview);
+    split->addWidget(m_table);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(m_stopButton);
+    buttons->addWidget(m_saveButton);
+    auto* outer = new QVBoxLayout(this);
+    outer->addLayout(top);
+    outer->addWidget(split, 1);
+    outer->addWidget(m_firstError);
+    outer->addLayout(buttons);
+    resize(1280, 640);
+}
+
+void VerifyWindow::start()
+{
+    m_runner->start();
+    m_timer->start();
+}
+
+void VerifyWindow::stop()
+{
+    m_runner->stop();
+    m_stopButton->setEnabled(false);
+    updateSummary();
+}
+
+bool VerifyWindow::finished() const
+{
+    return m_runner->finished();
+}
+
+void VerifyWindow::refresh()
+{
+    if (auto p = m_runner->takeProgress()) showProgress(*p);
+}
+
+void VerifyWindow::showProgress(const verify::Progress& progress)
+{
+    m_elapsedS = progress.elapsedS;
+    m_received = progress.bytesReceived;
+    m_model->setProgress(progress);
+    const auto& s = m_plan.settings;
+    double done = 0;
+    if (s.bytes && *s.bytes > 0 && !m_plan.ports.empty())
+        done = double(progress.bytesReceived) / double(*s.bytes * m_plan.ports.size());
+    else if (s.duration && s.duration->count() > 0)
+        done = progress.elapsedS * 1000.0 / double(s.duration->count());
+    m_progress->setValue(int(std::clamp(done, 0.0, 1.0) * 1000));
+    updateTiles();
+    updateSummary();
+}
+
+void VerifyWindow::onFinished()
+{
+    m_timer->stop();
+    m_runner->wait();
+    refresh();
+    if (auto report = m_runner->report()) {
+        m_elapsedS = report->durationS;
+        m_model->setReport(*report);
+        if (!report->interrupted) m_progress->setValue(m_progress->maximum());
+    }
+    m_stopButton->setEnabled(false);
+    m_saveButton->setEnabled(true);
+    updateTiles();
+    updateSummary();
+    showSelected();
+}
+
+void VerifyWindow::updateTiles()
+{
+    for (int row = 0; row < m_model->rowCount(); ++row)
+        m_overview->setState(row, tileStateOf(m_model->progressAt(row), m_model->reportAt(row)));
+}
+
+void VerifyWindow::updateSummary()
+{
+    int failing = 0;
+    for (int row = 0; row < m_overview->count(); ++row) {
+        const TileState state = m_overview->tile(row)->state();
+        failing += state == TileState::Error || state == TileState::FailedToOpen || state == TileState::NotAvailable;
+    }
+    const auto report = m_runner->report();
+    const QString end = report ? (report->interrupted ? QStringLiteral(", stopped") : QStringLiteral(", finished"))
+        : m_runner->stopping() ? QStringLiteral(", stopping")
+                               : QString();
+    m_summary->setText(QStringLiteral("%1 passing, %2 failing, %3 bytes received, %4 s%5")
+                           .arg(m_overview->count() - failing)
+                           .arg(failing)
+                           .arg(m_received)
+                           .arg(m_elapsedS, 0, 'f', 1)
+                           .arg(end));
+}
+
+QString VerifyWindow::tileDetails(int row) const
+{
+    QStringList lines;
+    for (int column : { PortResultsModel::Sent, PortResultsModel::Received, PortResultsModel::Lost,
+             PortResultsModel::Corrupt, PortResultsModel::Result }) {
+        lines << m_model->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString() + QStringLiteral(": ")
+                + m_model->data(m_model->index(row, column), Qt::DisplayRole).toString();
+    }
+    return lines.join(QLatin1Char('\n'));
+}
+
+int VerifyWindow::rowOf(const QString& port) const
+{
+    for (int row = 0; row < m_model->rowCount(); ++row)
+        if (QString::fromStdString(m_model->portAt(row)) == port) return row;
+    return -1;
+}
+
+void VerifyWindow::selectPort(int row)
+{
+    const QModelIndex at = m_sorted->mapFromSource(m_model->index(row, 0));
+    m_table->selectRow(at.row());
+    m_table->scrollTo(at);
+}
+
+int VerifyWindow::selectedRow() const
+{
+    const auto rows = m_table->selectionModel()->selectedRows();
+    return rows.isEmpty() ? -1 : m_sorted->mapToSource(rows.first()).row();
+}
+
+void VerifyWindow::showSelected()
+{
+    const int row = selectedRow();
+    m_overview->select(row);
+    if (row < 0)
+        m_firstError->showPort(QString(), nullptr);
+    else
+        m_firstError->showPort(QString::fromStdString(m_model->portAt(row)), m_model->reportAt(row));
+}
+
+void VerifyWindow::closeEvent(QCloseEvent* event)
+{
+    // The ports are closed before the window goes.
+    m_timer->stop();
+    m_runner->stop();
+    m_runner->wait();
+    event->accept();
+}
+
+} // namespace verifyui
