@@ -1,30 +1,19 @@
 #include "portscommand.h"
 
+#include "portio/portdescription.h"
+
 #include <nlohmann/json.hpp>
 
-#include <filesystem>
 #include <iostream>
 
 namespace cli {
 
 namespace {
 
-namespace fs = std::filesystem;
-
 struct PresentPort {
-    std::string name, device, description;
+    std::string name, device;
+    portio::PortDescription about;
 };
-
-// The kernel driver's name, where sysfs has one.
-std::string description(const std::string& device)
-{
-    if (device.starts_with("vboard:")) return "virtual board port";
-    if (device.starts_with("/dev/pts/")) return "pseudo-terminal";
-    std::error_code ec;
-    const auto driver
-        = fs::read_symlink(fs::path("/sys/class/tty") / fs::path(device).filename() / "device" / "driver", ec);
-    return ec ? std::string() : driver.filename().string();
-}
 
 std::vector<PresentPort> presentPorts(Context& context)
 {
@@ -32,7 +21,7 @@ std::vector<PresentPort> presentPorts(Context& context)
     for (const auto& name : candidateNames(context.devices)) {
         auto device = context.ns.query(name);
         if (!device || context.ns.probe(name)) continue;
-        ports.push_back({ name, *device, description(*device) });
+        ports.push_back({ name, *device, portio::describePort(*device) });
     }
     return ports;
 }
@@ -52,12 +41,14 @@ int PortsCommand::run(Context& context)
     if (m_json) {
         nlohmann::json j = nlohmann::json::array();
         for (const auto& p : ports)
-            j.push_back({ { "port", p.name }, { "device", p.device }, { "description", p.description } });
+            j.push_back({ { "port", p.name }, { "device", p.device }, { "description", p.about.text() },
+                { "vendor", p.about.vendor }, { "model", p.about.model }, { "serial", p.about.serial },
+                { "driver", p.about.driver } });
         std::cout << j.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
         return 0;
     }
     for (const auto& p : ports)
-        std::cout << p.name << "\t" << p.device << "\t" << p.description << "\n";
+        std::cout << p.name << "\t" << p.device << "\t" << p.about.text() << "\n";
     return 0;
 }
 

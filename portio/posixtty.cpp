@@ -219,7 +219,7 @@ Result<LineCounters> PosixTty::lineCounters()
     auto c = tty::readErrorCounters(m_fd);
     if (!c) return c.error();
     return LineCounters { uint64_t(c->frame), uint64_t(c->parity), uint64_t(c->overrun) + uint64_t(c->bufOverrun),
-        uint64_t(c->brk) };
+        uint64_t(c->brk), uint64_t(c->bufOverrun) };
 }
 
 Result<uint32_t> PosixTty::modemStatus()

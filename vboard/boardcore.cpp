@@ -3,10 +3,23 @@
 #include "linerules.h"
 
 #include <algorithm>
+#include <bit>
 
 namespace vboard {
 
 using namespace portio;
+
+namespace {
+
+// Odd and even parity see an odd number of bits turned over; mark and space
+// parity see none in the data bits.
+bool parityCatches(const Dcb& receiver, uint8_t flippedBits)
+{
+    const bool checks = receiver.Parity == ODDPARITY || receiver.Parity == EVENPARITY;
+    return checks && std::popcount(flippedBits) % 2 == 1;
+}
+
+} // namespace
 
 BoardCore::BoardCore(const BoardConfig& config)
     : m_config(config)
@@ -196,6 +209,7 @@ void BoardCore::flagError(BoardPort& p, uint32_t ceFlags)
     c.parity += (ceFlags & CE_RXPARITY) ? 1 : 0;
     c.overrun += (ceFlags & (CE_OVERRUN | CE_RXOVER)) ? 1 : 0;
     c.brk += (ceFlags & CE_BREAK) ? 1 : 0;
+    c.bufferOverrun += (ceFlags & CE_RXOVER) ? 1 : 0;
 }
 
 size_t BoardCore::take(BoardPort& p, uint8_t* buffer, size_t n)
@@ -243,7 +257,11 @@ bool BoardCore::pumpPort(BoardPort& p, Clock::time_point now)
         if (p.toPty) {
             p.toPty(byte & dataMask);
         } else if (BoardPort* f = farEnd(p)) {
-            if (const auto b = m_faults.pass(f->index, byte & dataMask, p.dcb.ByteSize)) receive(*f, *b, &p);
+            const uint8_t sent = byte & dataMask;
+            if (const auto b = m_faults.pass(f->index, sent, p.dcb.ByteSize)) {
+                receive(*f, *b, &p);
+                if (parityCatches(f->dcb, uint8_t(sent ^ *b))) flagError(*f, CE_RXPARITY);
+            }
         }
     }
     // One wake-up per batch, not per character.

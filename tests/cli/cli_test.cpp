@@ -255,14 +255,22 @@ TEST(Cli, CtrlCStopsTheRunAndWritesTheReportSoFar)
     EXPECT_NE(p.out().find("(interrupted)"), std::string::npos);
 }
 
-TEST(Cli, PortsListsTheBoardAndMappedDevices)
+TEST(Cli, PortsListsTheBoardAndMappedDevicesWithWhatTheSystemKnows)
 {
     PtyPair pty;
     const auto r = runCli({ "ports", "--json", "--virtual-board=ports=4", "--map", "COM1=" + pty.slavePath() });
     ASSERT_EQ(r.status, 0) << r.err;
     const json j = json::parse(r.out);
     ASSERT_EQ(j.size(), 5u) << r.out;
-    EXPECT_EQ(j[0], (json { { "port", "COM1" }, { "device", pty.slavePath() }, { "description", "pseudo-terminal" } }));
-    EXPECT_EQ(j[1], (json { { "port", "COM3" }, { "device", "vboard:0" }, { "description", "virtual board port" } }));
-    EXPECT_EQ(j[4]["port"], "COM6");
+    const auto described = [](std::string port, std::string device, std::string description) {
+        return json { { "port", port }, { "device", device }, { "description", description }, { "vendor", "" },
+            { "model", "" }, { "serial", "" }, { "driver", "" } };
+    };
+    const std::vector<json> expected { described("COM1", pty.slavePath(), "pseudo-terminal"),
+        described("COM3", "vboard:0", "virtual board port 0"), described("COM4", "vboard:1", "virtual board port 1"),
+        described("COM5", "vboard:2", "virtual board port 2"), described("COM6", "vboard:3", "virtual board port 3") };
+    for (size_t i = 0; i < expected.size(); ++i)
+        EXPECT_EQ(j[i], expected[i]) << i;
+    const auto text = runCli({ "ports", "--virtual-board=ports=1", "--map", "COM1=" + pty.slavePath() });
+    EXPECT_EQ(text.out, "COM1\t" + pty.slavePath() + "\tpseudo-terminal\nCOM3\tvboard:0\tvirtual board port 0\n");
 }

@@ -25,6 +25,7 @@ LAYERS = {
     "driverext": (["driverext/"], ["portio", "driverprotocol", "texts"], "none"),
     "torture": (["torture/"], ["portio", "texts"], "none"),
     "verify": (["verify/"], ["portio"], "none"),
+    "linestatus": (["linestatus/"], ["portio"], "none"),
     "cli": (["cli/"], ["verify", "vboard", "texts"], "none"),
     "uicore": (["res/uiservices.h", "res/uiservices.cpp", "res/commandids.h"], ["texts"], "core"),
     "res": (["res/"], ["uicore", "texts"], "widgets"),

@@ -70,6 +70,7 @@ TEST(BoardFlow, WithoutFlowControlTheReceiverOverruns)
     board.injectErrors(1, CE_FRAME | CE_BREAK);
     const auto counts = *b->lineCounters();
     EXPECT_EQ(counts.overrun, 6000u - 4096u);
+    EXPECT_EQ(counts.bufferOverrun, 6000u - 4096u) << "all of them in the input queue";
     EXPECT_EQ(counts.framing, 1u);
     EXPECT_EQ(counts.brk, 1u);
     EXPECT_EQ(counts.parity, 0u);
