@@ -4,6 +4,8 @@
 #include "win32dcb.h"
 #include "win32error.h"
 
+#include <cctype>
+
 namespace portio {
 
 namespace {
@@ -60,6 +62,21 @@ uint32_t countFlag(DWORD errors, DWORD flag)
     return (errors & flag) ? 1 : 0;
 }
 
+// Windows drivers refuse a second open of a COM port; Wine's emulation does
+// not, so a named object per device keeps this program's opens (in any
+// process of the session) apart as well.
+Result<HANDLE> takeLock(const std::string& path)
+{
+    std::string name = "Local\\vesperline-port-";
+    for (char c : path)
+        name += (c == '\\') ? '_' : char(std::toupper(static_cast<unsigned char>(c)));
+    HANDLE lock = CreateEventA(nullptr, TRUE, FALSE, name.c_str());
+    if (!lock) return lastWin32Error(path + ": lock");
+    if (GetLastError() != ERROR_ALREADY_EXISTS) return lock;
+    CloseHandle(lock);
+    return win32Error(ERROR_ACCESS_DENIED, path + " is in use");
+}
+
 } // namespace
 
 Result<PortPtr> openWin32Port(const std::string& devicePath, Access access, OpenPurpose purpose)
@@ -67,6 +84,11 @@ Result<PortPtr> openWin32Port(const std::string& devicePath, Access access, Open
     HANDLE h = CreateFileA(
         devicePath.c_str(), accessRights(access), 0, nullptr, OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
     if (h == INVALID_HANDLE_VALUE) return openError(devicePath);
+    auto lock = takeLock(devicePath);
+    if (!lock) {
+        CloseHandle(h);
+        return lock.error();
+    }
     DCB d {};
     d.DCBlength = sizeof d;
     Status e;
@@ -75,14 +97,16 @@ Result<PortPtr> openWin32Port(const std::string& devicePath, Access access, Open
     else if (purpose == OpenPurpose::Io)
         e = makeRaw(h, devicePath);
     if (e) {
+        CloseHandle(*lock);
         CloseHandle(h);
         return e;
     }
-    return PortPtr(std::make_unique<Win32Port>(h, access, purpose));
+    return PortPtr(std::make_unique<Win32Port>(h, *lock, access));
 }
 
-Win32Port::Win32Port(HANDLE handle, Access access, OpenPurpose)
+Win32Port::Win32Port(HANDLE handle, HANDLE lock, Access access)
     : m_handle(handle)
+    , m_lock(lock)
     , m_access(access)
 {
 }
@@ -271,6 +295,7 @@ void Win32Port::close()
     m_closed = true;
     m_sync.closeAndDrain();
     CloseHandle(m_handle);
+    CloseHandle(m_lock);
 }
 
 } // namespace portio

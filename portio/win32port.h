@@ -19,7 +19,8 @@ Result<PortPtr> openWin32Port(const std::string& devicePath, Access access, Open
 // mask changes, purges and close cancel it (CancelIoEx) on any driver.
 class Win32Port final : public Port {
 public:
-    Win32Port(HANDLE handle, Access access, OpenPurpose purpose);
+    // Takes over the device handle and the lock that keeps other opens out.
+    Win32Port(HANDLE handle, HANDLE lock, Access access);
     ~Win32Port() override;
 
     Status setCommMask(uint32_t mask) override;
@@ -54,6 +55,8 @@ private:
     Outcome run(OverlappedCall& call, WaitKind kind, Win32Sync::Ticket ticket, std::optional<Clock::duration> limit,
         const std::function<BOOL(OVERLAPPED*)>& request);
     Outcome readSome(uint8_t* p, DWORD n, Win32Sync::Ticket ticket, std::optional<Clock::duration> limit);
+    std::optional<Result<uint32_t>> driverWait(uint32_t mask, Win32Sync::Ticket ticket);
+    Result<uint32_t> pollWait(uint32_t mask, Win32Sync::Ticket ticket);
     PortError failure(const Outcome& o, const char* what);
     PortError gone(const std::string& why = {});
     PortError closedError() const;
@@ -62,9 +65,11 @@ private:
     CommTimeouts timeouts() const;
 
     const HANDLE m_handle;
+    const HANDLE m_lock;
     const Access m_access;
     Win32Sync m_sync;
     std::atomic<bool> m_gone { false };
+    std::atomic<bool> m_pollEvents { false }; // the driver's WaitCommEvent cannot run
 
     mutable std::mutex m_stateMutex;
     uint32_t m_mask = 0;

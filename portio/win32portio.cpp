@@ -8,6 +8,9 @@ namespace portio {
 
 namespace {
 
+// How often a port whose driver cannot wait for events looks at its input queue.
+constexpr DWORD kEventPollMs = 10;
+
 PortError aborted(const char* what)
 {
     return makeError(ErrorCode::Aborted, what);
@@ -98,8 +101,7 @@ IoResult Win32Port::write(const void* buffer, size_t n)
 }
 
 // Level-triggered, as for every backend: bytes already waiting count as
-// EV_RXCHAR. The request is started before the look, so that a byte coming
-// in between still ends it.
+// EV_RXCHAR.
 Result<uint32_t> Win32Port::waitCommEvent()
 {
     Win32CallGuard guard(m_sync);
@@ -112,6 +114,16 @@ Result<uint32_t> Win32Port::waitCommEvent()
         mask = m_mask;
     }
     if (!mask) return 0u;
+    if (!m_pollEvents)
+        if (auto r = driverWait(mask, ticket)) return *r;
+    return pollWait(mask, ticket);
+}
+
+// WaitCommEvent. The request is started before the look at the input queue,
+// so that a byte coming in between still ends it. Nothing when the driver
+// cannot wait (it ends the request by itself): then the port polls.
+std::optional<Result<uint32_t>> Win32Port::driverWait(uint32_t mask, Win32Sync::Ticket ticket)
+{
     OverlappedCall call(m_handle);
     DWORD events = 0;
     if (!call.start([&](OVERLAPPED* ov) { return WaitCommEvent(m_handle, &events, ov); }))
@@ -125,8 +137,25 @@ Result<uint32_t> Win32Port::waitCommEvent()
     const bool released = m_sync.disarm(call);
     if (waiting) return EV_RXCHAR;
     if (released) return m_sync.closing() ? Result<uint32_t>(closedError()) : Result<uint32_t>(0u);
+    if (call.error() == ERROR_OPERATION_ABORTED) {
+        // Wine on a pseudo-terminal does this: its event wait needs modem lines.
+        m_pollEvents = true;
+        return std::nullopt;
+    }
     if (call.error()) return failure({ 0, Ending::Failed, call.error() }, "waiting for an event (WaitCommEvent)");
     return uint32_t(events & mask);
+}
+
+Result<uint32_t> Win32Port::pollWait(uint32_t mask, Win32Sync::Ticket ticket)
+{
+    for (;;) {
+        if (m_sync.closing()) return closedError();
+        if (m_sync.ticket(WaitEvent) != ticket) return 0u;
+        auto stat = comStatus();
+        if (!stat) return stat.error().code == ErrorCode::DeviceGone ? gone(stat.error().text) : stat.error();
+        if (stat->cbInQue > 0 && (mask & EV_RXCHAR)) return EV_RXCHAR;
+        Sleep(kEventPollMs);
+    }
 }
 
 Status Win32Port::driverControl(

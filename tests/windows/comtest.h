@@ -16,6 +16,7 @@ protected:
         auto port = m_pair->open();
         ASSERT_TRUE(port) << port.error().text;
         m_port = std::move(*port);
+        ASSERT_TRUE(m_port->purge(portio::PURGE_ALL).ok());
     }
     void TearDown() override
     {

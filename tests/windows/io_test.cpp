@@ -37,10 +37,11 @@ TEST_F(IoTest, BytesCrossTheLineBothWays)
 {
     const std::string out = patternBytes(64 * 1024);
     ASSERT_TRUE(port().setTimeouts(readTimeouts(0, 0, 10000)).ok());
+    auto farEnd = std::async(std::launch::async, [&] { return pair().farRead(out.size(), 10s); });
     const auto w = port().write(out.data(), out.size());
     ASSERT_TRUE(w.ok()) << w.error.text;
     EXPECT_EQ(w.count, out.size());
-    EXPECT_EQ(pair().farRead(out.size(), 10s), out);
+    EXPECT_EQ(farEnd.get(), out);
 
     const std::string back = patternBytes(5000).substr(77);
     auto reader = std::async(std::launch::async, [&] { return readUpTo(port(), back.size()); });

@@ -50,8 +50,9 @@ TEST_F(OpenTest, NamespaceOpensComNamesAndDefinitions)
     DeviceNamespace ns;
     const std::string name = ComPair::nearPath().substr(4);
     EXPECT_EQ(*ns.query(name), ComPair::nearPath());
-    ASSERT_FALSE(ns.defineFromMapOption("COM40=C:\\windows\\win.ini"));
-    ASSERT_FALSE(ns.defineFromMapOption("COM41=COM5"));
+    // Only device paths are targets: not a file, not a bare name.
+    EXPECT_EQ(ns.defineFromMapOption("COM40=C:\\windows\\win.ini").code, ErrorCode::InvalidArgument);
+    EXPECT_EQ(ns.defineFromMapOption("COM41=COM5").code, ErrorCode::InvalidArgument);
     ASSERT_TRUE(ns.defineFromMapOption("COM40=" + ComPair::nearPath()).ok());
     for (const char* name : { "COM40", "\\\\.\\com40" }) {
         auto p = ns.open(name, Access::ReadWrite);
