@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <future>
 #include <memory>
 
 // A case on the COM pair: the near port open for I/O, the far end ready.
@@ -24,6 +26,14 @@ protected:
     }
 
     portio::Port& port() { return *m_port; }
+    // Whether a call running in `f` ends within the limit; if not, the port
+    // is closed so that the call cannot outlive the case.
+    template <class F> bool endsWithin(F& f, std::chrono::milliseconds limit = std::chrono::seconds(10))
+    {
+        if (f.wait_for(limit) == std::future_status::ready) return true;
+        m_port->close();
+        return false;
+    }
     ComPair& pair() { return *m_pair; }
 
     std::unique_ptr<ComPair> m_pair;

@@ -94,7 +94,7 @@ TEST_F(IoTest, FirstByteEndsAnAnyByteRead)
     auto reader = std::async(std::launch::async, [&] { return readUpTo(port(), 10); });
     ASSERT_EQ(reader.wait_for(200ms), std::future_status::timeout);
     ASSERT_TRUE(pair().farWrite("Z"));
-    ASSERT_EQ(reader.wait_for(10s), std::future_status::ready);
+    ASSERT_TRUE(endsWithin(reader));
     EXPECT_EQ(reader.get(), "Z");
 }
 
@@ -110,7 +110,7 @@ TEST_F(IoTest, PurgeDropsWhatWaitsAndAbortsAPendingRead)
     auto reader = std::async(std::launch::async, [&] { return readUpTo(port(), 4, &r); });
     ASSERT_EQ(reader.wait_for(200ms), std::future_status::timeout);
     ASSERT_TRUE(port().purge(PURGE_RXABORT).ok());
-    ASSERT_EQ(reader.wait_for(10s), std::future_status::ready);
+    ASSERT_TRUE(endsWithin(reader));
     EXPECT_EQ(reader.get(), "");
     EXPECT_EQ(r.error.code, ErrorCode::Aborted) << r.error.text;
 
@@ -130,8 +130,8 @@ TEST_F(IoTest, CloseEndsBlockedCalls)
     ASSERT_EQ(reader.wait_for(200ms), std::future_status::timeout);
     ASSERT_EQ(waiter.wait_for(0ms), std::future_status::timeout);
     port().close();
-    ASSERT_EQ(reader.wait_for(10s), std::future_status::ready);
-    ASSERT_EQ(waiter.wait_for(10s), std::future_status::ready);
+    ASSERT_TRUE(endsWithin(reader));
+    ASSERT_TRUE(endsWithin(waiter));
     EXPECT_EQ(reader.get(), "");
     EXPECT_EQ(r.error.code, ErrorCode::Aborted) << r.error.text;
     auto ev = waiter.get();
@@ -147,7 +147,7 @@ TEST_F(IoTest, EventWaitSeesBytesAndMaskChanges)
     auto waiter = std::async(std::launch::async, [&] { return port().waitCommEvent(); });
     ASSERT_EQ(waiter.wait_for(200ms), std::future_status::timeout);
     ASSERT_TRUE(pair().farWrite("e"));
-    ASSERT_EQ(waiter.wait_for(10s), std::future_status::ready);
+    ASSERT_TRUE(endsWithin(waiter));
     EXPECT_EQ(*waiter.get(), EV_RXCHAR);
     EXPECT_EQ(*port().waitCommEvent(), EV_RXCHAR); // still waiting: level, not edge
     ASSERT_TRUE(port().purge(PURGE_RXCLEAR).ok());
@@ -155,7 +155,7 @@ TEST_F(IoTest, EventWaitSeesBytesAndMaskChanges)
     auto released = std::async(std::launch::async, [&] { return port().waitCommEvent(); });
     ASSERT_EQ(released.wait_for(200ms), std::future_status::timeout);
     ASSERT_TRUE(port().setCommMask(0).ok());
-    ASSERT_EQ(released.wait_for(10s), std::future_status::ready);
+    ASSERT_TRUE(endsWithin(released));
     EXPECT_EQ(*released.get(), 0u);
 }
 
@@ -172,7 +172,8 @@ TEST_F(IoTest, WriteTimeoutEndsAStalledWrite)
     const auto took = Clock::now() - start;
     // What was under way still drains out of the relay; later cases start clean.
     while (!pair().farRead(1 << 20, 500ms).empty()) { }
-    if (w.ok()) GTEST_SKIP() << "the line took 4 MiB without stalling, so no write could time out";
+    if (w.ok() && w.count == big.size())
+        GTEST_SKIP() << "the line took 4 MiB without stalling, so no write could time out";
     EXPECT_GE(took, 300ms);
     EXPECT_EQ(w.error.code, ErrorCode::TimedOut) << w.error.text;
     EXPECT_LT(w.count, big.size());
