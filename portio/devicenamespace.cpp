@@ -1,10 +1,7 @@
 #include "devicenamespace.h"
 #include "comnaming.h"
-#include "posixport.h"
+#include "devicetargets.h"
 #include "rfc2217provider.h"
-
-#include <cerrno>
-#include <sys/stat.h>
 
 namespace portio {
 
@@ -35,17 +32,6 @@ struct DeviceNamespace::Impl {
 namespace {
 
 constexpr std::string_view kPrefix = "\\\\.\\";
-
-Status checkTarget(const std::string& target)
-{
-    // stat() would stop at a zero byte and judge a different path than the one stored.
-    if (target.find('\0') != std::string::npos)
-        return makeError(ErrorCode::InvalidArgument, "a target with a zero byte is not a port");
-    struct stat st { };
-    if (::stat(target.c_str(), &st) != 0) return errnoError(errno, target);
-    if (!S_ISCHR(st.st_mode)) return makeError(ErrorCode::InvalidArgument, target + " is not a port");
-    return okStatus();
-}
 
 Status checkName(std::string_view name)
 {
@@ -81,7 +67,7 @@ Status DeviceNamespace::define(std::string_view name, std::string_view target)
     if (auto e = checkName(name)) return e;
     const std::string t(target);
     const auto provider = m_impl->providerFor(t);
-    if (auto e = provider ? provider->checkTarget(t) : checkTarget(t)) return e;
+    if (auto e = provider ? provider->checkTarget(t) : devices::checkTarget(t)) return e;
     std::lock_guard lock(m_impl->mutex);
     m_impl->defined[naming::lower(name)] = t;
     return okStatus();
@@ -106,8 +92,7 @@ Result<std::string> DeviceNamespace::query(std::string_view name) const
     const std::string key = naming::lower(stripPrefix(name));
     if (auto e = checkName(key)) return e;
     if (auto t = m_impl->inTables(key)) return *t;
-    if (auto t = naming::linkTarget(m_impl->config.linkDir, key)) return *t;
-    if (auto t = naming::defaultComTarget(m_impl->config.devDir, key)) return *t;
+    if (auto t = devices::defaultTarget(m_impl->config, key)) return *t;
     return makeError(ErrorCode::NotFound, std::string(stripPrefix(name)) + " is not defined");
 }
 
@@ -132,14 +117,14 @@ Result<std::string> DeviceNamespace::resolve(std::string_view path) const
 {
     const auto name = stripPrefix(path);
     // A device path names its target directly.
-    if (name.starts_with('/')) return std::string(name);
+    if (devices::isDevicePath(name)) return std::string(name);
     return query(name);
 }
 
 Result<PortPtr> DeviceNamespace::openTarget(const std::string& target, Access access, OpenPurpose purpose)
 {
     if (auto provider = m_impl->providerFor(target)) return provider->open(target, access, purpose);
-    return openPosixPort(target, access, purpose);
+    return devices::open(target, access, purpose);
 }
 
 Result<PortPtr> DeviceNamespace::open(std::string_view path, Access access)

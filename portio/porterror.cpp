@@ -3,6 +3,11 @@
 #include <cerrno>
 #include <cstring>
 
+// Windows C runtimes have no ESHUTDOWN; Linux's value never comes from them.
+#ifndef ESHUTDOWN
+#define ESHUTDOWN 108
+#endif
+
 namespace portio {
 
 namespace {

@@ -5,10 +5,11 @@
 
 #include <deque>
 #include <memory>
-#include <poll.h>
 #include <string>
 #include <thread>
 #include <vector>
+
+struct pollfd;
 
 namespace vboard {
 
