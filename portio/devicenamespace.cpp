@@ -1,6 +1,8 @@
 #include "devicenamespace.h"
 #include "comnaming.h"
+#include "devicepath.h"
 #include "devicetargets.h"
+#include "nametarget.h"
 #include "rfc2217provider.h"
 
 namespace portio {
@@ -31,8 +33,6 @@ struct DeviceNamespace::Impl {
 
 namespace {
 
-constexpr std::string_view kPrefix = "\\\\.\\";
-
 Status checkName(std::string_view name)
 {
     if (name.empty() || name.find_first_of(std::string_view("\\/\0", 3)) != std::string_view::npos)
@@ -58,7 +58,7 @@ DeviceNamespace::~DeviceNamespace() = default;
 
 std::string_view DeviceNamespace::stripPrefix(std::string_view path)
 {
-    return path.starts_with(kPrefix) ? path.substr(kPrefix.size()) : path;
+    return withoutDevicePrefix(path);
 }
 
 Status DeviceNamespace::define(std::string_view name, std::string_view target)
@@ -81,10 +81,10 @@ void DeviceNamespace::undefine(std::string_view name)
 
 Status DeviceNamespace::defineFromMapOption(std::string_view option)
 {
-    const auto eq = option.find('=');
-    if (eq == std::string_view::npos || eq == 0 || eq + 1 == option.size())
+    const auto parsed = parseNameTarget(option);
+    if (!parsed)
         return makeError(ErrorCode::InvalidArgument, "--map expects NAME=TARGET, not \"" + std::string(option) + "\"");
-    return define(option.substr(0, eq), option.substr(eq + 1));
+    return define(parsed->name, parsed->target);
 }
 
 Result<std::string> DeviceNamespace::query(std::string_view name) const

@@ -1,26 +1,14 @@
 #include "integerentry.h"
 
+#include "portio/blanks.h"
+
 #include <limits>
 
 namespace {
 
-bool isBlank(char c)
-{
-    return c == ' ' || c == '\t';
-}
-
 bool isDigit(char c)
 {
     return c >= '0' && c <= '9';
-}
-
-std::string_view trimBlanks(std::string_view text)
-{
-    while (!text.empty() && isBlank(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && isBlank(text.back()))
-        text.remove_suffix(1);
-    return text;
 }
 
 // Digits only, accumulated in 64 bits and stopped as soon as the magnitude
@@ -42,7 +30,7 @@ std::optional<int64_t> parseMagnitude(std::string_view digits)
 
 std::optional<int32_t> parseIntegerEntry(std::string_view text)
 {
-    text = trimBlanks(text);
+    text = portio::trimBlanks(text);
     if (text.empty()) return std::nullopt;
     const bool startsWithZero = text.front() == '0';
     const bool negative = text.front() == '-';

@@ -1,6 +1,7 @@
 #include "portdiscovery.h"
 
 #include "portio/devicenamespace.h"
+#include "portio/devicepath.h"
 
 #include <string>
 
@@ -10,7 +11,6 @@ std::array<int32_t, 99> g_portPresent {};
 // program holds and one that refuses access are all simply absent.
 void DetectPorts(portio::DeviceNamespace& ns)
 {
-    const std::string prefix = std::string("\\\\.\\") + "COM";
     for (size_t n = 1; n <= g_portPresent.size(); ++n)
-        g_portPresent[n - 1] = ns.probe(prefix + std::to_string(n)).ok() ? 1 : 0;
+        g_portPresent[n - 1] = ns.probe(portio::devicePath("COM" + std::to_string(n))).ok() ? 1 : 0;
 }

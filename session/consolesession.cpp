@@ -3,6 +3,7 @@
 #include "res/texts.h"
 
 #include "portio/devicenamespace.h"
+#include "portio/devicepath.h"
 
 #include <system_error>
 
@@ -75,7 +76,7 @@ int ConsoleSession::InitPortContext()
 
 int ConsoleSession::OpenPort()
 {
-    const std::string path = "\\\\.\\" + m_portCtx.portName;
+    const std::string path = portio::devicePath(m_portCtx.portName);
     auto opened = m_devices.open(path, portio::Access::ReadWrite);
     if (!opened) {
         if (m_events.message) m_events.message(txt::PortCouldNotBeOpened);

@@ -2,6 +2,8 @@
 
 #include "res/texts.h"
 
+#include "portio/nametarget.h"
+
 #include <QCommandLineParser>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -107,7 +109,7 @@ QString versionText()
 
 std::optional<std::pair<std::string, std::string>> parseMapDefinition(std::string_view text)
 {
-    const auto eq = text.find('=');
-    if (eq == std::string_view::npos || eq == 0 || eq + 1 == text.size()) return std::nullopt;
-    return std::make_pair(std::string(text.substr(0, eq)), std::string(text.substr(eq + 1)));
+    auto parsed = portio::parseNameTarget(text);
+    if (!parsed) return std::nullopt;
+    return std::make_pair(std::move(parsed->name), std::move(parsed->target));
 }

@@ -1,3 +1,4 @@
+#include "res/version.h"
 #include "shell/aboutdlg.h"
 #include "shell/sysinfo.h"
 #include "tests/support/qtfakeuiservices.h"
@@ -44,7 +45,7 @@ TEST(AboutBox, ShowsTheProgramAndItsVersion)
 {
     CAboutDlg dialog;
     EXPECT_EQ(dialog.windowTitle(), "About Vesperline");
-    EXPECT_EQ(labelText(dialog, "version"), "Vesperline Version 1.5");
+    EXPECT_EQ(labelText(dialog, "version"), "Vesperline Version " VESPERLINE_VERSION);
     EXPECT_FALSE(labelText(dialog, "tagline").isEmpty());
     EXPECT_EQ(labelText(dialog, "memoryLabel"), "Free memory:");
     EXPECT_EQ(labelText(dialog, "diskLabel"), "Disk space:");

@@ -1,5 +1,6 @@
 // The command line: the framework flags in any spelling, the board and map
 // options, and what is refused.
+#include "res/version.h"
 #include "shell/commandline.h"
 
 #include <gtest/gtest.h>
@@ -70,7 +71,7 @@ TEST(CommandLine, HelpVersionAndFiles)
     EXPECT_TRUE(parse({ "--version" }).version);
     EXPECT_EQ(parse({ "a.vsl", "b.vsl" }).files, (QStringList { "a.vsl", "b.vsl" }));
     EXPECT_TRUE(commandLineHelp().contains("--virtual-board"));
-    EXPECT_EQ(versionText(), "Vesperline Version 1.5");
+    EXPECT_EQ(versionText(), "Vesperline Version " VESPERLINE_VERSION);
 }
 
 } // namespace
