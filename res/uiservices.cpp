@@ -1,6 +1,5 @@
 #include "uiservices.h"
 
-
 namespace {
 
 // Used before the application installs its services: shows nothing, cancels

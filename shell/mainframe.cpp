@@ -217,8 +217,7 @@ bool CMainFrame::frameCommand(int id)
         showAboutBox(this);
         return true;
     case cmd::ID_VERIFY_PORTS:
-        if (!m_verifyPorts)
-            m_verifyPorts = std::make_unique<verifyui::VerifyPortsCommand>(m_environment.devices);
+        if (!m_verifyPorts) m_verifyPorts = std::make_unique<verifyui::VerifyPortsCommand>(m_environment.devices);
         m_verifyPorts->run(this);
         return true;
     case cmd::ID_VIEW_STATUS_BAR:

@@ -1,7 +1,7 @@
-#include "session/portcontext.h"
 #include "portio/devicenamespace.h"
 #include "portsel/portdiscovery.h"
 #include "portsel/portsettingsdlg.h"
+#include "session/portcontext.h"
 #include "tests/support/ptypair.h"
 
 #include <QComboBox>

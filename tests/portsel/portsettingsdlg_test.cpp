@@ -1,7 +1,7 @@
-#include "session/portcontext.h"
 #include "consoleui/portsettingsrun.h"
 #include "portsel/portdiscovery.h"
 #include "portsel/portsettingsdlg.h"
+#include "session/portcontext.h"
 #include "tests/support/qtfakeuiservices.h"
 
 #include <QCheckBox>

@@ -2,12 +2,12 @@
 // readers announce it and automation finds controls by it.
 #include "realapp.h"
 
-#include "session/portcontext.h"
 #include "consoleui/recview.h"
 #include "consoleui/sendingdatadlg.h"
 #include "consoleui/statusbar.h"
 #include "consoleui/vesperlineview.h"
 #include "portsel/portsettingsdlg.h"
+#include "session/portcontext.h"
 #include "shell/aboutdlg.h"
 #include "shell/mainframe.h"
 #include "torture/tortureparamsdlg.h"
@@ -62,7 +62,8 @@ TEST_F(AccessibleNames, EveryControlOfEveryDialogIsNamed)
         std::function<std::unique_ptr<QWidget>()> make;
         int controls; // at least: the window and what a person meets in it
     } cases[] = {
-        { "port settings", [&] { return std::make_unique<CPortSettingsDlg>(PortLineSettings {}, "Thread 1"); }, 1 + 9 + 5 },
+        { "port settings", [&] { return std::make_unique<CPortSettingsDlg>(PortLineSettings {}, "Thread 1"); },
+            1 + 9 + 5 },
         { "torture parameters", [] { return std::make_unique<CTortureParamsDlg>(); }, 1 + 3 + 3 + 2 },
         { "about box", [] { return std::make_unique<CAboutDlg>(); }, 1 + 1 + 6 + 1 },
         { "sending data", [] { return std::make_unique<SendingDataDlg>(); }, 1 },
