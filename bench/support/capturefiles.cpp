@@ -1,0 +1,53 @@
+#include "bench/support/capturefiles.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <fstream>
+#include <sys/stat.h>
+#include <unistd.h>
+
+void writeSource(const std::string& path, size_t n)
+{
+    std::ofstream out(path, std::ios::binary);
+    std::string block(1 << 20, '\0');
+    uint64_t x = 0x9E3779B97F4A7C15ull;
+    for (size_t done = 0; done < n; done += block.size()) {
+        for (char& c : block) {
+            x ^= x << 13, x ^= x >> 7, x ^= x << 17;
+            c = char(x);
+        }
+        out.write(block.data(), std::streamsize(std::min(block.size(), n - done)));
+    }
+}
+
+std::string sha256(const std::string& path)
+{
+    const std::string command = "sha256sum '" + path + "'";
+    FILE* p = ::popen(command.c_str(), "r");
+    char digest[65] = {};
+    if (!p || std::fscanf(p, "%64s", digest) != 1) std::abort();
+    ::pclose(p);
+    return digest;
+}
+
+off_t fileSize(const std::string& path)
+{
+    struct stat st { };
+    return ::stat(path.c_str(), &st) == 0 ? st.st_size : -1;
+}
+
+void feedFile(int fd, const std::string& source)
+{
+    const int in = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
+    char buffer[65536];
+    ssize_t r;
+    while ((r = ::read(in, buffer, sizeof buffer)) > 0)
+        for (ssize_t done = 0; done < r;) {
+            const ssize_t w = ::write(fd, buffer + done, size_t(r - done));
+            if (w > 0) done += w;
+        }
+    ::close(in);
+}
