@@ -4,10 +4,8 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <fcntl.h>
 #include <fstream>
 #include <sys/stat.h>
-#include <unistd.h>
 
 void writeSource(const std::string& path, size_t n)
 {
@@ -37,17 +35,4 @@ off_t fileSize(const std::string& path)
 {
     struct stat st { };
     return ::stat(path.c_str(), &st) == 0 ? st.st_size : -1;
-}
-
-void feedFile(int fd, const std::string& source)
-{
-    const int in = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
-    char buffer[65536];
-    ssize_t r;
-    while ((r = ::read(in, buffer, sizeof buffer)) > 0)
-        for (ssize_t done = 0; done < r;) {
-            const ssize_t w = ::write(fd, buffer + done, size_t(r - done));
-            if (w > 0) done += w;
-        }
-    ::close(in);
 }

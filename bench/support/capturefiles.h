@@ -10,5 +10,3 @@ void writeSource(const std::string& path, size_t n);
 std::string sha256(const std::string& path);
 // The file's size, -1 while it does not exist.
 off_t fileSize(const std::string& path);
-// Writes the file's bytes to fd (the far end of a pty); blocks while the pty is full.
-void feedFile(int fd, const std::string& source);

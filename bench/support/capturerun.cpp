@@ -10,43 +10,7 @@
 
 #include <QCoreApplication>
 
-#include <csignal>
 #include <cstdlib>
-#include <fcntl.h>
-#include <poll.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-void discardUntil(const RawPty& pty, const std::atomic<bool>& fed)
-{
-    char buffer[65536];
-    while (!fed) {
-        pollfd p { pty.slave, POLLIN, 0 };
-        if (::poll(&p, 1, 10) == 1 && ::read(pty.slave, buffer, sizeof buffer) < 0) return;
-    }
-}
-
-double catSeconds(const std::string& source, const std::string& target, size_t n)
-{
-    RawPty pty;
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        ::dup2(pty.slave, STDIN_FILENO);
-        const int out = ::open(target.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        ::dup2(out, STDOUT_FILENO);
-        ::execlp("cat", "cat", static_cast<char*>(nullptr));
-        ::_exit(127);
-    }
-    while (fileSize(target) < 0)
-        std::this_thread::sleep_for(std::chrono::milliseconds(1)); // cat has its output open
-    const double s = feedUntil(pty, source, target, n, [](bool) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        return true;
-    });
-    ::kill(pid, SIGTERM);
-    ::waitpid(pid, nullptr, 0);
-    return s;
-}
 
 double captureSeconds(const std::string& source, const std::string& target, size_t n)
 {

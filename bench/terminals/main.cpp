@@ -8,26 +8,18 @@
 // Size: --terminal-bytes=N (default 8 MiB; --quick 1 MiB).
 #include "bench/support/capturerun.h"
 #include "bench/support/figure.h"
+#include "race.h"
 #include "terminal.h"
 
 #include <QApplication>
-#include <QTemporaryDir>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <functional>
 #include <string>
 #include <vector>
 
 namespace {
-
-struct Contender {
-    std::string name;
-    TerminalRun run;
-    bool same = false;
-    double vsCat = 0;
-};
 
 size_t sizeOption(int argc, char** argv)
 {
@@ -38,37 +30,10 @@ size_t sizeOption(int argc, char** argv)
     return quickRun(argc, argv) ? size_t(1) << 20 : size_t(8) << 20;
 }
 
-// The bytes every contender receives, and where each puts its file.
-struct Race {
-    QTemporaryDir dir;
-    size_t n;
-    std::string source = dir.filePath("source.bin").toStdString();
-    std::string want;
-
-    explicit Race(size_t bytes)
-        : n(bytes)
-    {
-        writeSource(source, n);
-        want = sha256(source);
-    }
-
-    // Runs one contender into its own file, checks the file and removes it.
-    Contender measure(const std::string& name, const std::function<TerminalRun(const std::string&)>& run)
-    {
-        const std::string path = dir.filePath(QString::fromStdString(name) + ".log").toStdString();
-        Contender c { name, run(path) };
-        c.same = c.run.failure.empty() && sha256(path) == want;
-        if (c.run.failure.empty() && !c.same)
-            c.run.failure = "file differs from what was sent (" + std::to_string(fileSize(path)) + " bytes)";
-        ::unlink(path.c_str());
-        return c;
-    }
-};
-
 std::vector<Contender> runAll(Race& race)
 {
-    const size_t n = race.n;
-    const auto& src = race.source;
+    const size_t n = race.bytes();
+    const std::string& src = race.source();
     std::vector<Contender> all;
     all.push_back(race.measure("cat", [&](const std::string& p) { return TerminalRun { catSeconds(src, p, n), {} }; }));
     all.push_back(race.measure("vesperline", [&](const std::string& p) {
@@ -123,7 +88,7 @@ int main(int argc, char** argv)
     std::printf("terminals, %zu bytes (every byte value) from a pty into a file, throughput as a share of\n"
                 "`cat > file` on the same kind of pty; tio and picocom with their default character maps,\n"
                 "which map nothing they receive:\n",
-        race.n);
+        race.bytes());
     for (const Contender& c : all)
         printRow(c);
     const Contender* best = fastest(all);

@@ -1,6 +1,6 @@
 #include "terminal.h"
 
-#include "bench/support/capturerun.h"
+#include "bench/support/ptyfeed.h"
 #include "toolpty.h"
 
 #include <chrono>

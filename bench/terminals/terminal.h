@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -8,7 +9,7 @@
 // keys that make it quit (and write out what it still holds).
 struct Terminal {
     std::string name;
-    std::vector<std::string> (*argv)(const std::string& device, const std::string& log);
+    std::function<std::vector<std::string>(const std::string& device, const std::string& log)> argv;
     std::string readyText;
     std::string quitKeys;
 };

@@ -52,7 +52,9 @@ void ToolPty::drain()
 
 bool ToolPty::waitForText(const std::string& text, int limitMs)
 {
-    return waitFor([&] { return shown().find(text) != std::string::npos; }, std::chrono::milliseconds(limitMs));
+    const auto found = [&] { return shown().find(text) != std::string::npos; };
+    waitFor([&] { return found() || exited(); }, std::chrono::milliseconds(limitMs));
+    return found();
 }
 
 void ToolPty::type(const std::string& keys) const

@@ -16,7 +16,7 @@ public:
     ToolPty(const ToolPty&) = delete;
     ToolPty& operator=(const ToolPty&) = delete;
 
-    // Whether the program has printed `text` within the limit.
+    // Whether the program has printed `text` within the limit (and before it ended).
     bool waitForText(const std::string& text, int limitMs);
     // Types keys into the program, as from its keyboard.
     void type(const std::string& keys) const;
