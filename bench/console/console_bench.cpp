@@ -3,6 +3,7 @@
 //  1. bytes per second from a pseudo-terminal into the receive pane, against
 //     `cat` reading the same pseudo-terminal;
 //  2. the cost of one append when the pane holds 10 MB, against 100 KB.
+#include "bench/support/quickoption.h"
 #include "bench/support/rawpty.h"
 #include "consoleui/recview.h"
 #include "consoleui/vesperlineview.h"
@@ -122,7 +123,7 @@ double appendSeconds(size_t fill)
     pane.appendBytes(text);
     QCoreApplication::processEvents();
     const std::string chunk = std::string(79, 'z') + "\n";
-    const int appends = 2000;
+    const int appends = fullOrQuick(2000, 200);
     const auto start = Clock::now();
     for (int i = 0; i < appends; ++i) {
         pane.appendBytes(chunk);
@@ -137,7 +138,7 @@ int main(int argc, char** argv)
 {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     QApplication app(argc, argv);
-    const std::string data = payload(4 << 20);
+    const std::string data = payload(fullOrQuick(4 << 20, 1 << 20));
     Pty pty;
     const double cat = catSeconds(pty, data);
     const double pane = paneSeconds(pty, data);

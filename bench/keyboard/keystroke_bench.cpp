@@ -2,6 +2,7 @@
 // byte being readable at the far end of a pseudo-terminal. Median and 99th
 // percentile, each as a ratio to a direct one-byte write() on the same
 // pseudo-terminal measured in the same run, the two interleaved.
+#include "bench/support/quickoption.h"
 #include "bench/support/rawpty.h"
 #include "consoleui/vesperlineview.h"
 #include "portio/devicenamespace.h"
@@ -81,7 +82,7 @@ int main(int argc, char** argv)
     view.m_portCtx.portName = "COM2";
     if (!view.OpenPort()) return 1;
 
-    constexpr int Rounds = 2000;
+    const int Rounds = fullOrQuick(2000, 300);
     std::vector<double> keys, writes;
     for (int i = 0; i < Rounds; ++i) {
         if (i % 200 == 0) view.clear(); // keep the pane's line short: the port path is measured

@@ -5,6 +5,7 @@
 // same process with the same console window showing.
 //
 // Length of each phase: --latency-seconds=N (default 5).
+#include "bench/support/quickoption.h"
 #include "consoleui/vesperlineview.h"
 #include "portio/devicenamespace.h"
 #include "res/commandids.h"
@@ -73,7 +74,7 @@ int phaseSeconds()
     const std::string key = "--latency-seconds=";
     for (std::string arg; std::getline(cmdline, arg, '\0');)
         if (arg.starts_with(key)) return std::max(1, std::atoi(arg.c_str() + key.size()));
-    return 5;
+    return fullOrQuick(5, 1);
 }
 
 void print(const char* what, double loaded, double idle)

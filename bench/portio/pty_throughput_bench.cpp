@@ -3,6 +3,7 @@
 // - write_vs_plain: bytes/s of Port::write over bytes/s of ::write;
 // - read_vs_plain: bytes/s of Port::read over bytes/s of ::read.
 // A ratio of 1 means the port layer costs nothing over the bare system calls.
+#include "bench/support/benchmarkmain.h"
 #include "bench/support/rawpty.h"
 #include "portio/posixport.h"
 
@@ -130,4 +131,7 @@ BENCHMARK(BM_PtyThroughputVsPlain)->Iterations(1)->Unit(benchmark::kMillisecond)
 
 } // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv)
+{
+    return quickBenchmarkMain(argc, argv);
+}

@@ -3,6 +3,7 @@
 // repaint that follows) measured in process CPU time, as a share of one core
 // at the window's refresh rate. Two loads: counters change on every refresh
 // (tiles keep their state), and every tile changes its state every time.
+#include "bench/support/figure.h"
 #include "verifyui/verifywindow.h"
 
 #include <QApplication>
@@ -79,7 +80,7 @@ int main(int argc, char** argv)
 {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     QApplication app(argc, argv);
-    const double seconds = argc > 1 ? std::atof(argv[1]) : 3.0;
+    const double seconds = quickRun(argc, argv) ? 0.5 : argc > 1 ? std::atof(argv[1]) : 3.0;
     const int ports = 96;
     portio::DeviceNamespace ns; // the window's run is never started
     verifyui::VerifyWindow window(ns, plan(ports));
