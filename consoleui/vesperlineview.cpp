@@ -17,6 +17,7 @@
 #include <QKeyEvent>
 #include <QLoggingCategory>
 
+#include <functional>
 #include <new>
 
 CVesperlineView* g_pLatestView = nullptr;
@@ -56,6 +57,15 @@ ConsoleSession::Events CVesperlineView::sessionEvents()
     };
     events.message = [](const std::string& text) {
         UiServices::current().messageBox(QString::fromLatin1(text.data(), qsizetype(text.size())));
+    };
+    // The session changes its port only on this thread; the device watch's
+    // reports come here through the event loop (dropped with the view).
+    events.post = [this](std::function<void()> call) {
+        QMetaObject::invokeMethod(this, std::move(call), Qt::QueuedConnection);
+    };
+    events.deviceChanged = [this, pane = recView()](DeviceChange change, const std::string& text) {
+        if (pane) pane->post("\r\n" + text + "\r\n"); // behind what came before the loss
+        emit portDeviceChanged(change, QString::fromLatin1(text.data(), qsizetype(text.size())));
     };
     events.captureIndicator = [](const std::string& text) {
         if (g_pStatusBar)

@@ -34,6 +34,10 @@ public:
     void followTortureRun() override;
     std::unique_ptr<BusyNotice> showSendingNotice() override;
 
+signals:
+    // The port's device went or came back (the receive pane shows `text` too).
+    void portDeviceChanged(DeviceChange change, const QString& text);
+
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void inputMethodEvent(QInputMethodEvent* event) override;

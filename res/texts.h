@@ -94,6 +94,9 @@ namespace txt {
 inline constexpr const char* BytesNotShown = "[%1 bytes not shown]";
 inline constexpr const char* PortGone = "[port %1 is gone: %2]";
 inline constexpr const char* ReceiveStopped = "[port %1: receiving stopped: %2]";
+// %1 the port name, %2 its device path.
+inline constexpr const char* PortDisconnected = "%1 (%2) disconnected";
+inline constexpr const char* PortReconnected = "%1 (%2) reconnected";
 inline constexpr const char* DocumentFilter = "All Files (*)";
 } // namespace txt
 

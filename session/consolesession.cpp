@@ -1,5 +1,6 @@
 #include "consolesession.h"
 
+#include "reconnectwatch.h"
 #include "res/texts.h"
 
 #include "portio/devicenamespace.h"
@@ -76,32 +77,38 @@ int ConsoleSession::InitPortContext()
 
 int ConsoleSession::OpenPort()
 {
-    const std::string path = portio::devicePath(m_portCtx.portName);
-    auto opened = m_devices.open(path, portio::Access::ReadWrite);
-    if (!opened) {
-        if (m_events.message) m_events.message(txt::PortCouldNotBeOpened);
+    const int opened = openConfigured();
+    if (opened < 0 && m_events.message) m_events.message(txt::PortCouldNotBeOpened);
+    if (opened <= 0) return 0;
+    m_portCtx.isConnected = 1;
+    m_portCtx.captureOn = 0;
+    watchDevice();
+    if (!startReceiveThread()) {
+        m_portCtx.isConnected = 0;
+        m_watch.reset();
+        releasePort();
         return 0;
     }
+    m_portCtx.portHandle->escape(portio::EscapeFunction::SETDTR);
+    return 1;
+}
+
+// Opens the port named by the context and applies its settings: 1; 0 when
+// the settings are refused (the port is closed again); -1 when it cannot be
+// opened.
+int ConsoleSession::openConfigured()
+{
+    auto opened = m_devices.open(portio::devicePath(m_portCtx.portName), portio::Access::ReadWrite);
+    if (!opened) return -1;
     m_portCtx.portHandle = std::shared_ptr<portio::Port>(std::move(opened.value()));
     portio::Port& port = *m_portCtx.portHandle;
     port.setCommMask(portio::EV_RXCHAR);
     port.setupComm(QueueSize, QueueSize);
     port.purge(portio::PURGE_ALL);
     port.setTimeouts(PortTimeouts);
-    if (!ApplyLineSettings(&m_portCtx)) {
-        m_portCtx.isConnected = 0;
-        releasePort();
-        return 0;
-    }
-    m_portCtx.isConnected = 1;
-    m_portCtx.captureOn = 0;
-    if (!startReceiveThread()) {
-        m_portCtx.isConnected = 0;
-        releasePort();
-        return 0;
-    }
-    port.escape(portio::EscapeFunction::SETDTR);
-    return 1;
+    if (ApplyLineSettings(&m_portCtx)) return 1;
+    releasePort();
+    return 0;
 }
 
 int ConsoleSession::ApplyLineSettings(PortContext* ctx)
@@ -118,6 +125,7 @@ bool ConsoleSession::startReceiveThread()
     try {
         m_portCtx.readerThread = std::thread([this, sink = m_events.received] {
             ReceiveThreadProc(m_portCtx, sink);
+            if (m_portCtx.isConnected) readerEnded(); // by itself: the port may be gone
             m_readerRunning = false;
         });
     } catch (const std::system_error&) {
@@ -137,6 +145,8 @@ int ConsoleSession::ClosePort()
     }
     // The thread never waits for this thread, so joining cannot deadlock.
     if (m_portCtx.readerThread.joinable()) m_portCtx.readerThread.join();
+    m_watch.reset(); // after the join: the thread may still have noted an error
+    m_waiting = false;
     releasePort();
     StopCapture();
     return 1;

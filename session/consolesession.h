@@ -9,11 +9,19 @@
 #include <atomic>
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <string>
 
 namespace portio {
 class DeviceNamespace;
 }
+class ReconnectWatch;
+
+// What happened to the device of a connected session's port.
+enum class DeviceChange {
+    Disconnected, // the device went away: the port is closed, the settings kept
+    Reconnected, // the same device came back and is open again
+};
 
 // One console connection without any window: the chosen port and its line
 // settings (m_portCtx), the open port, the receive thread, the capture and the
@@ -29,6 +37,13 @@ public:
         std::function<void(const std::string& text)> message;
         // The capture indicator's text; on the calling thread.
         std::function<void(const std::string& text)> captureIndicator;
+        // The port's device went or came back, with the line that says so
+        // ("COM3 (/dev/ttyUSB0) disconnected"); on the owner thread.
+        std::function<void(DeviceChange change, const std::string& text)> deviceChanged;
+        // Runs `call` soon on the thread that owns the session (the one that
+        // opens and closes it). Called from the device watch's thread; without
+        // it the session does not watch its device and does not reconnect.
+        std::function<void(std::function<void()> call)> post;
     };
 
     explicit ConsoleSession(portio::DeviceNamespace& devices, Events events = {});
@@ -50,8 +65,19 @@ public:
     // Writes ctx's line settings into its port; nonzero on success, 0 for null.
     int ApplyLineSettings(PortContext* ctx);
     // Stops the receive thread (joined: it never touches the port after
-    // this), drops DTR, closes the port and stops a capture. Returns 1.
+    // this), drops DTR, closes the port and stops a capture; also while the
+    // session waits for its device to come back. Returns 1.
     int ClosePort();
+
+    // Whether the session opens its port again when the device that went
+    // comes back (on by default). Off, a port whose device went stays closed.
+    // Turned on while the device is already back, it reconnects at once.
+    void setReconnect(bool on);
+    bool reconnect() const { return m_reconnect; }
+    // True from the device going until it is open again or ClosePort: still
+    // connected (isConnected set, settings and capture kept) but without a
+    // port or a receive thread.
+    bool waitingForDevice() const { return m_waiting; }
 
     // Starts copying received bytes into `path` (created or emptied). False,
     // with the OS's text in `error`, when the file cannot be opened.
@@ -70,12 +96,28 @@ public:
     bool receiveThreadRunning() const { return m_readerRunning; }
 
 private:
+    int openConfigured();
     bool startReceiveThread();
     void releasePort();
+
+    // Reconnecting (reconnect.cpp).
+    void watchDevice();
+    void deviceEvent(bool back);
+    void readerEnded();
+    void dropPort();
+    void reopenPort();
+    void drainInput();
+    void tellDevice(DeviceChange change);
 
     portio::DeviceNamespace& m_devices;
     Events m_events;
     std::atomic<bool> m_readerRunning { false };
+    bool m_reconnect = true;
+    bool m_waiting = false;
+    std::string m_devicePath; // what the watch watches
+    // While connected; the receive thread reads it after its loop, so it is
+    // made before that thread starts and destroyed only after it is joined.
+    std::unique_ptr<ReconnectWatch> m_watch;
 };
 
 // One write of the whole buffer, waiting for its end; a failure clears the

@@ -31,7 +31,7 @@ LAYERS = {
     "res": (["res/"], ["uicore", "texts"], "widgets"),
     "torture_ui": (["torture/*dlg.h", "torture/*dlg.cpp"], ["torture", "res"], "widgets"),
     "portsel": (["portsel/"], ["portio", "res"], "widgets"),
-    "session": (["session/"], ["portio", "texts"], "none"),
+    "session": (["session/"], ["portio", "linestatus", "texts"], "none"),
     "console": (["console/"], ["session", "torture", "driverext", "uicore"], "core"),
     "consoleui": (["consoleui/"], ["console", "portsel", "torture_ui", "res"], "widgets"),
     "verifyui": (["verifyui/"], ["verify", "portsel", "res"], "widgets"),

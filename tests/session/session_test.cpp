@@ -1,6 +1,7 @@
 // A console session without any window, on both backends: connect, receive,
 // capture, disconnect while the receive thread reads, close during a write
 // that only the close can end, and the port going away.
+#include "heardbytes.h"
 #include "sessionline.h"
 
 #include "session/consolesession.h"
@@ -21,36 +22,18 @@ namespace {
 using namespace std::chrono_literals;
 
 // What the session said, collected from whichever thread said it.
-struct Heard {
-    std::string received() const
-    {
-        std::lock_guard lock(mutex);
-        return bytes;
-    }
+struct Heard : HeardBytes {
     std::vector<std::string> messages;
     std::vector<std::string> indicator;
-    mutable std::mutex mutex;
-    std::string bytes;
 };
 
 ConsoleSession::Events listen(Heard& heard)
 {
     ConsoleSession::Events events;
-    events.received = [&heard](std::string_view b) {
-        std::lock_guard lock(heard.mutex);
-        heard.bytes += b;
-    };
+    events.received = [&heard](std::string_view b) { heard.add(b); };
     events.message = [&heard](const std::string& text) { heard.messages.push_back(text); };
     events.captureIndicator = [&heard](const std::string& text) { heard.indicator.push_back(text); };
     return events;
-}
-
-std::string fileContent(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream got;
-    got << in.rdbuf();
-    return got.str();
 }
 
 // Every byte value, CR and LF alone and together, and a zero in the middle.

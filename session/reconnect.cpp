@@ -1,0 +1,112 @@
+// ConsoleSession: when the port's device goes, and when it comes back.
+#include "consolesession.h"
+
+#include "reconnectwatch.h"
+#include "res/texts.h"
+
+#include "portio/devicenamespace.h"
+
+#include <algorithm>
+#include <string_view>
+
+namespace {
+
+// Only a node in the file system can be watched (not a board or remote port).
+bool watchable(const std::string& target)
+{
+    return target.starts_with('/');
+}
+
+} // namespace
+
+void ConsoleSession::watchDevice()
+{
+    if (!m_events.post) return;
+    auto target = m_devices.query(m_portCtx.portName);
+    if (!target || !watchable(*target)) return;
+    m_devicePath = *target;
+    m_watch = std::make_unique<ReconnectWatch>(m_devicePath, m_events.post, [this](bool back) { deviceEvent(back); });
+}
+
+// On the receive thread, out of its loop: a port that no longer answers has
+// lost its device, even where its node stays.
+void ConsoleSession::readerEnded()
+{
+    if (!m_watch || !m_portCtx.portHandle) return;
+    auto stat = m_portCtx.portHandle->clearCommError();
+    if (!stat) m_watch->noteError(stat.error());
+}
+
+// On the owner thread.
+void ConsoleSession::deviceEvent(bool back)
+{
+    if (!m_portCtx.isConnected) return;
+    if (!back) {
+        if (!m_waiting) dropPort();
+    } else if (m_reconnect) {
+        if (!m_waiting) dropPort(); // a node replaced at once: the old device is gone
+        reopenPort();
+    }
+}
+
+void ConsoleSession::setReconnect(bool on)
+{
+    m_reconnect = on;
+    if (on && m_waiting && m_watch && m_watch->present()) reopenPort();
+}
+
+// Lets the port go but keeps the connection: the settings, the capture and
+// everything the receive thread had already read.
+void ConsoleSession::dropPort()
+{
+    m_portCtx.isConnected = 0;
+    if (auto port = m_portCtx.portHandle) port->setCommMask(0);
+    if (m_portCtx.readerThread.joinable()) m_portCtx.readerThread.join();
+    drainInput();
+    releasePort();
+    m_portCtx.isConnected = 1;
+    m_waiting = true;
+    tellDevice(DeviceChange::Disconnected);
+}
+
+// What was waiting in the input queue goes on like any received chunk; only
+// that much, as a device that still sends would keep this going.
+void ConsoleSession::drainInput()
+{
+    if (!m_portCtx.portHandle) return;
+    auto stat = m_portCtx.portHandle->clearCommError();
+    uint32_t left = stat ? stat->cbInQue : 0;
+    uint8_t buffer[RxChunkSize];
+    while (left > 0) {
+        const uint32_t n = ReadChunk(&m_portCtx, buffer, std::min(left, RxChunkSize));
+        if (n == 0) break;
+        left -= n;
+        if (m_portCtx.captureOn) m_portCtx.captureFile.write(buffer, n);
+        if (m_events.received) m_events.received(std::string_view(reinterpret_cast<const char*>(buffer), n));
+    }
+}
+
+// The same open as the first one, with the settings the context holds, but
+// the capture goes on. A device that cannot be opened yet leaves the session
+// waiting.
+void ConsoleSession::reopenPort()
+{
+    if (openConfigured() <= 0) return;
+    m_waiting = false;
+    // Said before the thread starts, so that it comes before the new bytes.
+    tellDevice(DeviceChange::Reconnected);
+    if (!startReceiveThread()) {
+        releasePort();
+        m_waiting = true;
+        tellDevice(DeviceChange::Disconnected);
+        return;
+    }
+    m_portCtx.portHandle->escape(portio::EscapeFunction::SETDTR);
+}
+
+void ConsoleSession::tellDevice(DeviceChange change)
+{
+    if (!m_events.deviceChanged) return;
+    const char* format = change == DeviceChange::Disconnected ? txt::PortDisconnected : txt::PortReconnected;
+    m_events.deviceChanged(change, receiveStopLine(format, m_portCtx.portName, m_devicePath));
+}
