@@ -7,6 +7,7 @@
 
 #include <QString>
 
+#include <cstdint>
 #include <memory>
 #include <utility>
 
@@ -72,6 +73,9 @@ public:
     // The "Sending data" window, shown until the result is dropped; null when
     // it cannot be made.
     virtual std::unique_ptr<BusyNotice> showSendingNotice() = 0;
+    // A modem-line request (IOCTL_SERIAL_SET_RTS and the like) that the port
+    // carried out.
+    virtual void modemLineSet(uint32_t /*controlCode*/) { }
 
     // Runs a blocking port operation on a helper thread; meanwhile windows are
     // painted, user input is refused and the window cannot be closed.

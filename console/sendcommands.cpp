@@ -47,7 +47,10 @@ void OnSendImmediate(ConsoleTarget& view)
 {
     if (!requireConnection(view)) return;
     auto port = view.m_portCtx.portHandle;
-    if (!port || !port->transmitChar(ImmediateByte).ok()) show(txt::SendImmediateFailed);
+    if (port && port->transmitChar(ImmediateByte).ok())
+        view.session().noteSent(1);
+    else
+        show(txt::SendImmediateFailed);
 }
 
 void OnSendFixedString(ConsoleTarget& view)

@@ -6,10 +6,9 @@
 
 int WriteBytes(ConsoleTarget& view, const void* buffer, size_t n)
 {
-    // Hold the port for the whole write: a close from elsewhere cannot free it under us.
-    std::shared_ptr<portio::Port> port = view.m_portCtx.portHandle;
-    if (!port) return 0;
-    const portio::IoResult result = view.runWaiting([&] { return writeWhole(*port, buffer, n); });
+    // The session holds the port for the whole write and reports what it moved.
+    if (!view.m_portCtx.portHandle) return 0;
+    const portio::IoResult result = view.runWaiting([&] { return view.session().write(buffer, n); });
     return result.ok() || result.count > 0 || result.error.code == portio::ErrorCode::TimedOut ? 1 : 0;
 }
 

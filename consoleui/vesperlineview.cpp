@@ -2,6 +2,7 @@
 
 #include "console/torturehook.h"
 #include "consoleframe.h"
+#include "linestatuslink.h"
 #include "portsettingsrun.h"
 #include "recview.h"
 #include "res/texts.h"
@@ -33,6 +34,8 @@ CVesperlineView::CVesperlineView(const ConsoleEnvironment& environment, QWidget*
     // Composed and input-method text is typed too.
     setAttribute(Qt::WA_InputMethodEnabled);
     InitPortContext();
+    m_lineStatus = std::make_unique<LineStatusLink>(
+        *this, [this] { return m_pSplitFrame ? m_pSplitFrame->lineStatusStrip() : nullptr; });
     // Messages and the capture indicator from the start; the receive pane
     // joins at the open, once the frame has one.
     session().setEvents(sessionEvents());
@@ -43,6 +46,7 @@ CVesperlineView::~CVesperlineView()
 {
     g_pLatestView = nullptr;
     if (m_portCtx.isConnected) ClosePort();
+    session().setEvents({}); // nothing calls back into the parts going now
     stopTortureTestFromView();
 }
 
@@ -72,7 +76,13 @@ ConsoleSession::Events CVesperlineView::sessionEvents()
             g_pStatusBar->SetPaneText(
                 CStatusBar::CapturePane, QString::fromLatin1(text.data(), qsizetype(text.size())));
     };
+    m_lineStatus->watch(events);
     return events;
+}
+
+void CVesperlineView::modemLineSet(uint32_t controlCode)
+{
+    m_lineStatus->modemLineSet(controlCode);
 }
 
 CRecView* CVesperlineView::recView() const

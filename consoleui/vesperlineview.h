@@ -4,8 +4,11 @@
 
 #include <QPlainTextEdit>
 
+#include <memory>
+
 class ConsoleFrame;
 class CRecView;
+class LineStatusLink;
 struct TypedText;
 
 // The console pane of a console window: the user types here. The view is the
@@ -33,6 +36,7 @@ public:
     void editTortureParams() override;
     void followTortureRun() override;
     std::unique_ptr<BusyNotice> showSendingNotice() override;
+    void modemLineSet(uint32_t controlCode) override;
 
 signals:
     // The port's device went or came back (the receive pane shows `text` too).
@@ -45,6 +49,8 @@ protected:
 
 private:
     void sendTyped(const TypedText& typed);
+
+    std::unique_ptr<LineStatusLink> m_lineStatus;
 };
 
 // The most recently constructed console view; null after any view's

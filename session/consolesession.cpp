@@ -83,8 +83,11 @@ int ConsoleSession::OpenPort()
     m_portCtx.isConnected = 1;
     m_portCtx.captureOn = 0;
     watchDevice();
+    // Before the receive thread: whoever counts its bytes misses none.
+    if (m_events.connected) m_events.connected();
     if (!startReceiveThread()) {
         m_portCtx.isConnected = 0;
+        if (m_events.closing) m_events.closing();
         m_watch.reset();
         releasePort();
         return 0;
@@ -137,6 +140,7 @@ bool ConsoleSession::startReceiveThread()
 
 int ConsoleSession::ClosePort()
 {
+    if (m_portCtx.portHandle && m_events.closing) m_events.closing();
     m_portCtx.isConnected = 0;
     if (auto port = m_portCtx.portHandle) {
         port->setCommMask(0); // releases the receive thread's wait
@@ -181,5 +185,7 @@ portio::IoResult ConsoleSession::write(const void* buffer, size_t n)
     const std::shared_ptr<portio::Port> port = m_portCtx.portHandle;
     if (!port || !m_portCtx.isConnected)
         return { 0, portio::PortError { portio::ErrorCode::InvalidArgument, 0, "not connected" } };
-    return writeWhole(*port, buffer, n);
+    const portio::IoResult result = writeWhole(*port, buffer, n);
+    if (result.count > 0) noteSent(result.count);
+    return result;
 }

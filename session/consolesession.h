@@ -44,6 +44,14 @@ public:
         // opens and closes it). Called from the device watch's thread; without
         // it the session does not watch its device and does not reconnect.
         std::function<void(std::function<void()> call)> post;
+        // The port is open and set, just before the receive thread starts;
+        // on the opening thread.
+        std::function<void()> connected;
+        // The port is about to be closed, before anything touches it; on the
+        // closing thread.
+        std::function<void()> closing;
+        // What one write moved onto the line; on the writing thread.
+        std::function<void(size_t bytes)> sent;
     };
 
     explicit ConsoleSession(portio::DeviceNamespace& devices, Events events = {});
@@ -91,6 +99,11 @@ public:
     // end (at most the port's write time-out). A failure clears the port's
     // error state. Not connected: nothing written, invalid argument.
     portio::IoResult write(const void* buffer, size_t n);
+    // Bytes that went out on the port by other means (a transmitted character).
+    void noteSent(size_t n)
+    {
+        if (m_events.sent) m_events.sent(n);
+    }
 
     // True while the receive thread has not left its loop.
     bool receiveThreadRunning() const { return m_readerRunning; }

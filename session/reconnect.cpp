@@ -59,6 +59,7 @@ void ConsoleSession::setReconnect(bool on)
 // everything the receive thread had already read.
 void ConsoleSession::dropPort()
 {
+    if (m_portCtx.portHandle && m_events.closing) m_events.closing();
     m_portCtx.isConnected = 0;
     if (auto port = m_portCtx.portHandle) port->setCommMask(0);
     if (m_portCtx.readerThread.joinable()) m_portCtx.readerThread.join();
@@ -95,7 +96,9 @@ void ConsoleSession::reopenPort()
     m_waiting = false;
     // Said before the thread starts, so that it comes before the new bytes.
     tellDevice(DeviceChange::Reconnected);
+    if (m_events.connected) m_events.connected();
     if (!startReceiveThread()) {
+        if (m_events.closing) m_events.closing();
         releasePort();
         m_waiting = true;
         tellDevice(DeviceChange::Disconnected);

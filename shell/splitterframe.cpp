@@ -4,11 +4,13 @@
 
 #include "vesperlinedoc.h"
 
+#include "consoleui/linestatusstrip.h"
 #include "consoleui/recview.h"
 #include "consoleui/vesperlineview.h"
 
 #include <QCloseEvent>
 #include <QSplitter>
+#include <QVBoxLayout>
 
 CSplitterFrame::CSplitterFrame(CVesperlineDoc* doc, const ConsoleEnvironment& environment, QWidget* parent)
     : QMdiSubWindow(parent)
@@ -32,7 +34,8 @@ CSplitterFrame::~CSplitterFrame()
 
 void CSplitterFrame::OnCreateClient(const ConsoleEnvironment& environment)
 {
-    m_wndSplitter = new QSplitter(Qt::Horizontal, this);
+    auto* client = new QWidget(this);
+    m_wndSplitter = new QSplitter(Qt::Horizontal, client);
     m_pConsoleView = new CVesperlineView(environment, m_wndSplitter);
     m_pConsoleView->m_pSplitFrame = this;
     m_pRecView = new CRecView(m_wndSplitter);
@@ -41,7 +44,13 @@ void CSplitterFrame::OnCreateClient(const ConsoleEnvironment& environment)
     m_wndSplitter->setChildrenCollapsible(false);
     m_wndSplitter->setStretchFactor(1, 1);
     m_wndSplitter->setSizes({ InitialConsoleWidth, InitialConsoleWidth * 2 });
-    setWidget(m_wndSplitter);
+    m_pLineStatus = new LineStatusStrip(client);
+    auto* rows = new QVBoxLayout(client);
+    rows->setContentsMargins(0, 0, 0, 0);
+    rows->setSpacing(0);
+    rows->addWidget(m_wndSplitter, 1);
+    rows->addWidget(m_pLineStatus);
+    setWidget(client);
     setFocusProxy(m_pConsoleView);
     m_pConsoleView->setFocus();
 }

@@ -8,11 +8,12 @@
 class CRecView;
 class CVesperlineDoc;
 class CVesperlineView;
+class LineStatusStrip;
 class QSplitter;
 
 // A console window: one document shown as two panes side by side, the
 // console view on the left (300 pixels wide at first) and the receive pane on
-// the right.
+// the right, and the line status strip in a row of its own below them.
 class CSplitterFrame : public QMdiSubWindow, public ConsoleFrame {
     Q_OBJECT
 public:
@@ -25,12 +26,14 @@ public:
     QSplitter* m_wndSplitter = nullptr;
     CVesperlineView* m_pConsoleView = nullptr;
     CRecView* m_pRecView = nullptr;
+    LineStatusStrip* m_pLineStatus = nullptr;
 
     CVesperlineDoc* document() const { return m_doc; }
     // F6 / Shift+F6: the focus goes to the other pane.
     void focusOtherPane();
 
     CRecView* recView() const override { return m_pRecView; }
+    LineStatusStrip* lineStatusStrip() const override { return m_pLineStatus; }
     QString documentTitle() const override;
     void setDocumentTitle(const QString& title) override;
 
