@@ -264,10 +264,11 @@ bool BoardCore::pumpPort(BoardPort& p, Clock::time_point now)
             }
         }
     }
-    // One wake-up per batch, not per character.
+    // Wake-ups per batch, not per character, and only for waiters whose
+    // level the batch reached.
     if (moved) {
-        notify(p);
-        if (BoardPort* f = farEnd(p); f && f != &p) notify(*f);
+        outputMoved(p);
+        if (BoardPort* f = farEnd(p)) inputArrived(*f, now);
     }
     return moved;
 }
@@ -316,19 +317,55 @@ std::string BoardCore::registerDump(BoardPort& p)
         + " custom=" + std::to_string(p.driver.customMode()) + " protocol=" + std::to_string(p.driver.protocol());
 }
 
-void BoardCore::notify(BoardPort& p)
+void BoardCore::wakeAll(BoardPort& p)
 {
-    if (p.waiters) p.cv.notify_all();
+    p.rxWaiters.cv.notify_all();
+    p.txWaiters.cv.notify_all();
 }
 
-void BoardCore::wait(BoardPort& p, std::unique_lock<std::mutex>& lock, std::optional<Clock::time_point> until)
+void BoardCore::inputArrived(BoardPort& p, Clock::time_point at)
 {
-    ++p.waiters;
-    if (until)
-        p.cv.wait_until(lock, *until);
+    p.lastArrival = at;
+    if (p.rxWaiters.count && p.in.size() >= p.rxWaiters.level) p.rxWaiters.cv.notify_all();
+}
+
+void BoardCore::outputMoved(BoardPort& p)
+{
+    if (p.txWaiters.count && p.out.size() <= p.txWaiters.level) p.txWaiters.cv.notify_all();
+}
+
+namespace {
+
+// Several waiters share one level: the one that wakes them all soonest.
+void waitOn(PortWaiters& w, BoardCore::Lock& lock, size_t level, bool lowest, std::optional<Clock::time_point> until)
+{
+    if (w.count++ == 0)
+        w.level = level;
     else
-        p.cv.wait(lock);
-    --p.waiters;
+        w.level = lowest ? std::min(w.level, level) : std::max(w.level, level);
+    if (until)
+        w.cv.wait_until(lock, *until);
+    else
+        w.cv.wait(lock);
+    --w.count;
+}
+
+} // namespace
+
+void BoardCore::waitForInput(BoardPort& p, Lock& lock, size_t level, std::optional<Clock::time_point> until)
+{
+    waitOn(p.rxWaiters, lock, level, true, until);
+}
+
+void BoardCore::waitForOutput(BoardPort& p, Lock& lock, size_t level, std::optional<Clock::time_point> until)
+{
+    waitOn(p.txWaiters, lock, level, false, until);
+}
+
+size_t BoardCore::inputLevel(const BoardPort& p, size_t needed) const
+{
+    const size_t beforeFlowStops = p.inCap - std::min(p.inCap, highWaterFree(p));
+    return std::max<size_t>(1, std::min({ needed, p.inCap / 2, beforeFlowStops }));
 }
 
 void BoardCore::requestStop()
@@ -337,7 +374,7 @@ void BoardCore::requestStop()
     m_engineCv.notify_one();
 }
 
-void BoardCore::sleepUntilDue(std::unique_lock<std::mutex>& lock, std::optional<Clock::time_point> due)
+void BoardCore::sleepUntilDue(Lock& lock, std::optional<Clock::time_point> due)
 {
     // Never wake more often than the tick: characters due in between go in
     // the next batch.

@@ -17,6 +17,8 @@ namespace vboard {
 // other than the constructor expect the mutex to be held.
 class BoardCore {
 public:
+    using Lock = std::unique_lock<std::mutex>;
+
     explicit BoardCore(const BoardConfig& config);
 
     const BoardConfig& config() const { return m_config; }
@@ -51,13 +53,25 @@ public:
     void resetLine(BoardPort& p);
     std::string registerDump(BoardPort& p);
 
-    void notify(BoardPort& p);
-    void wait(BoardPort& p, std::unique_lock<std::mutex>& lock, std::optional<portio::Clock::time_point> until);
+    // Wakes every waiter of the port: its state changed in a way any of them
+    // may care about (close, purge, unplug, event mask, queue sizes).
+    void wakeAll(BoardPort& p);
+    // After characters moved: wakes only the waiters whose level is reached.
+    void inputArrived(BoardPort& p, portio::Clock::time_point at);
+    void outputMoved(BoardPort& p);
+    // Waits until the input queue holds `level` bytes, until the time limit,
+    // or until wakeAll().
+    void waitForInput(BoardPort& p, Lock& lock, size_t level, std::optional<portio::Clock::time_point> until);
+    // Waits until at most `level` bytes wait to be sent, the limit, or wakeAll().
+    void waitForOutput(BoardPort& p, Lock& lock, size_t level, std::optional<portio::Clock::time_point> until);
+    // The input level for a read that still needs `needed` bytes: never more
+    // than flow control lets in before it holds the sender.
+    size_t inputLevel(const BoardPort& p, size_t needed) const;
 
     // Engine scheduling.
     bool stopping() const { return m_stop; }
     void requestStop();
-    void sleepUntilDue(std::unique_lock<std::mutex>& lock, std::optional<portio::Clock::time_point> due);
+    void sleepUntilDue(Lock& lock, std::optional<portio::Clock::time_point> due);
 
     std::function<void(std::string)> debugSink;
 

@@ -13,8 +13,17 @@
 
 namespace vboard {
 
+// Threads waiting on a port for one kind of progress. Characters moving wake
+// them only once `level` is reached (the most demanding level of all of
+// them), so a busy line does not wake every waiter at every batch.
+struct PortWaiters {
+    std::condition_variable cv;
+    int count = 0;
+    size_t level = 0;
+};
+
 // The state of one port of the board. Guarded by the board's mutex; the
-// condition variable wakes the port's readers, writers and event waiters.
+// condition variables wake the port's readers, writers and event waiters.
 struct BoardPort {
     int index = 0;
     portio::Dcb dcb;
@@ -58,8 +67,13 @@ struct BoardPort {
     int failOpens = 0;
     int failRequests = 0;
 
-    int waiters = 0;
-    std::condition_variable cv;
+    // Time of the latest batch of bytes put in `in`: readers with a gap limit
+    // time it from here, as they are not woken for every batch.
+    portio::Clock::time_point lastArrival {};
+
+    PortWaiters rxWaiters; // readers and event waiters: `in` holds at least `level` bytes
+    PortWaiters txWaiters; // writers: at most `level` bytes wait to go out
+    std::condition_variable callsDone; // close() waits here for calls to leave
 };
 
 } // namespace vboard
