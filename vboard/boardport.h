@@ -20,6 +20,7 @@ struct PortWaiters {
     std::condition_variable cv;
     int count = 0;
     size_t level = 0;
+    uint64_t wakeUps = 0; // waits that have ended, for tests
 };
 
 // The state of one port of the board. Guarded by the board's mutex; the
@@ -53,6 +54,10 @@ struct BoardPort {
     bool writing = false;
     uint64_t session = 0; // which handle owns the port
     portio::Clock::time_point txFreeAt {};
+    // How long after the last character ended the engine saw the line fall
+    // idle (a tick at most): its writer heard that late, so a line that is
+    // given more at once goes on from where it was.
+    portio::Clock::duration idleLate {};
     uint64_t txSent = 0;
     std::optional<portio::Clock::time_point> writeDeadline;
 

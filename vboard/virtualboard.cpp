@@ -197,4 +197,14 @@ StandInDriver VirtualBoard::driverState(int index) const
     return withPort(index, [](BoardPort& p) { return p.driver; });
 }
 
+uint64_t VirtualBoard::readerWakeUps(int index) const
+{
+    return withPort(index, [](BoardPort& p) { return p.rxWaiters.wakeUps; });
+}
+
+uint64_t VirtualBoard::writerWakeUps(int index) const
+{
+    return withPort(index, [](BoardPort& p) { return p.txWaiters.wakeUps; });
+}
+
 } // namespace vboard

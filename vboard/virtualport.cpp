@@ -202,10 +202,11 @@ size_t VirtualPort::readLevel(const ReadDeadline& deadline, size_t have, size_t 
 }
 
 // A writer sleeps until the queue has room for the rest of its data (half the
-// queue at most), or, with everything queued, until the line has sent it.
+// queue at most), or, with everything queued, until the line sends the rest
+// within a tick.
 size_t VirtualPort::writeLevel(size_t rest) const
 {
-    return rest ? m_port.outCap - std::min(rest, m_port.outCap / 2) : 0;
+    return rest ? m_port.outCap - std::min(rest, m_port.outCap / 2) : m_core->charactersPerTick(m_port);
 }
 
 IoResult VirtualPort::read(void* buffer, size_t n)
@@ -263,7 +264,8 @@ IoResult VirtualPort::write(const void* buffer, size_t n)
 
 void VirtualPort::transfer(Lock& lock, const uint8_t* data, size_t n, uint64_t gen, IoResult& r)
 {
-    const uint64_t base = m_port.txSent;
+    // What is still queued belongs to earlier writes that have ended.
+    const uint64_t base = m_port.txSent + m_port.out.size();
     const auto deadline = writeDeadline(m_port.timeouts, n, Clock::now());
     m_port.writeDeadline = deadline;
     size_t queued = 0;
@@ -276,7 +278,7 @@ void VirtualPort::transfer(Lock& lock, const uint8_t* data, size_t n, uint64_t g
         const size_t k = std::min(n - queued, m_port.outCap - std::min(m_port.outCap, m_port.out.size()));
         if (k) m_core->queueOutput(m_port, data + queued, k);
         queued += k;
-        if (queued == n && m_port.out.empty()) break;
+        if (queued == n && m_core->sendsWithinTick(m_port)) break;
         if (deadline && Clock::now() >= *deadline) {
             // Count every character that finished by the limit, then drop the rest.
             m_core->pumpPort(m_port, *deadline);
@@ -285,12 +287,22 @@ void VirtualPort::transfer(Lock& lock, const uint8_t* data, size_t n, uint64_t g
         }
         m_core->waitForOutput(m_port, lock, writeLevel(n - queued), deadline);
     }
+    endTransfer(r, base, n);
+}
+
+// A write that ended early drops what it could not send; a finished one
+// leaves its last characters to the transmitter.
+void VirtualPort::endTransfer(IoResult& r, uint64_t base, size_t n)
+{
     // A port that went away may already serve a new handle: leave it alone.
-    if (r.error.code != ErrorCode::DeviceGone) {
-        m_port.writeDeadline.reset();
-        m_port.out.clear();
+    if (r.error.code == ErrorCode::DeviceGone) return;
+    m_port.writeDeadline.reset();
+    if (r.ok()) {
+        r.count = n;
+        return;
     }
-    r.count = size_t(m_port.txSent - base);
+    m_port.out.clear();
+    r.count = m_port.txSent > base ? size_t(m_port.txSent - base) : 0;
 }
 
 Status VirtualPort::transmitChar(uint8_t byte)
@@ -344,7 +356,19 @@ void VirtualPort::close()
     m_closed = true;
     m_core->wakeAll(m_port);
     m_port.callsDone.wait(lock, [&] { return m_active == 0; });
+    drain(lock);
     release();
+}
+
+// The last characters of a finished write go out before the port closes,
+// as a tty drains on close. They take a tick at most; the limit is only for
+// an engine that is kept from running. A held line keeps them.
+void VirtualPort::drain(Lock& lock)
+{
+    const auto until = Clock::now() + std::chrono::seconds(1);
+    while (m_port.open && m_port.session == m_session && !m_port.out.empty() && m_core->sendsWithinTick(m_port)
+        && Clock::now() < until)
+        m_core->waitForOutput(m_port, lock, 0, until);
 }
 
 void VirtualPort::release()

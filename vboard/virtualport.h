@@ -56,6 +56,8 @@ private:
     void readLoop(Lock& lock, uint8_t* buffer, size_t n, portio::IoResult& r);
     size_t readLevel(const portio::ReadDeadline& deadline, size_t have, size_t n) const;
     size_t writeLevel(size_t rest) const;
+    void endTransfer(portio::IoResult& r, uint64_t base, size_t n);
+    void drain(Lock& lock);
     void release();
 
     std::shared_ptr<BoardCore> m_core;
