@@ -19,6 +19,11 @@ bool parityCatches(const Dcb& receiver, uint8_t flippedBits)
     return checks && std::popcount(flippedBits) % 2 == 1;
 }
 
+uint8_t dataMask(const Dcb& dcb)
+{
+    return uint8_t((1u << dcb.ByteSize) - 1);
+}
+
 } // namespace
 
 BoardCore::BoardCore(const BoardConfig& config)
@@ -124,6 +129,7 @@ void BoardCore::kick(Clock::time_point due)
         m_kicked = std::min(m_kicked, due);
         return;
     }
+    due = std::max(due, m_floor); // a new line waits for the next batch too
     if (due < m_wakeAt) {
         m_wakeAt = due;
         m_engineCv.notify_one();
@@ -135,12 +141,13 @@ void BoardCore::startLine(BoardPort& p)
     if (hasTx(p) && p.open) kick(p.txFreeAt + characterTime(p.dcb));
 }
 
-// An idle line starts its next character now, not in the past; a busy one
-// keeps its pace.
+// An idle line starts its next character now, not in the past, except for
+// the time the engine took to notice it was idle; a busy one keeps its pace.
 void BoardCore::wakeIdleLine(BoardPort& p)
 {
     const auto now = Clock::now();
-    if (!hasTx(p) && p.txFreeAt < now) p.txFreeAt = now;
+    if (!hasTx(p) && p.txFreeAt < now) p.txFreeAt = std::max(p.txFreeAt, now - p.idleLate);
+    p.idleLate = {};
 }
 
 void BoardCore::queueOutput(BoardPort& p, const uint8_t* data, size_t n)
@@ -155,6 +162,16 @@ void BoardCore::queueUrgent(BoardPort& p, uint8_t byte)
     wakeIdleLine(p);
     p.urgent.push_back(byte);
     startLine(p);
+}
+
+bool BoardCore::sendsWithinTick(BoardPort& p)
+{
+    return p.out.empty() || (!txHeld(p) && p.out.size() <= charactersPerTick(p));
+}
+
+size_t BoardCore::charactersPerTick(const BoardPort& p) const
+{
+    return size_t(std::chrono::nanoseconds(m_config.tick) / characterTime(p.dcb));
 }
 
 void BoardCore::linesChanged(BoardPort& p)
@@ -191,25 +208,41 @@ void BoardCore::receive(BoardPort& r, uint8_t byte, const BoardPort* sender)
     }
     r.in.push_back(byte);
     r.driver.noteReceived(1);
-    const size_t freeSpace = r.inCap - r.in.size();
-    if (freeSpace < highWaterFree(r)) {
-        r.rtsFlowOff = r.dcb.fRtsControl == RTS_CONTROL_HANDSHAKE;
-        if (r.dcb.fInX && !r.xoffSent) {
-            r.xoffSent = true;
-            queueUrgent(r, r.dcb.XoffChar);
-        }
+    checkHighWater(r);
+}
+
+void BoardCore::receiveMany(BoardPort& r, std::deque<uint8_t>::const_iterator from, size_t n, uint8_t mask)
+{
+    if (!r.open || !r.plugged) return;
+    const size_t fits = std::min(n, r.inCap - std::min(r.inCap, r.in.size()));
+    for (size_t i = 0; i < fits; ++i)
+        r.in.push_back(from[ptrdiff_t(i)] & mask);
+    r.driver.noteReceived(fits);
+    if (fits < n) flagError(r, CE_RXOVER, n - fits);
+    checkHighWater(r);
+}
+
+// A nearly full input queue asks the far end to stop: RTS down, or XOFF.
+void BoardCore::checkHighWater(BoardPort& r)
+{
+    const size_t freeSpace = r.inCap - std::min(r.inCap, r.in.size());
+    if (freeSpace >= highWaterFree(r)) return;
+    r.rtsFlowOff = r.dcb.fRtsControl == RTS_CONTROL_HANDSHAKE;
+    if (r.dcb.fInX && !r.xoffSent) {
+        r.xoffSent = true;
+        queueUrgent(r, r.dcb.XoffChar);
     }
 }
 
-void BoardCore::flagError(BoardPort& p, uint32_t ceFlags)
+void BoardCore::flagError(BoardPort& p, uint32_t ceFlags, uint64_t times)
 {
     p.errors |= ceFlags;
     LineCounters& c = p.errorCounts;
-    c.framing += (ceFlags & CE_FRAME) ? 1 : 0;
-    c.parity += (ceFlags & CE_RXPARITY) ? 1 : 0;
-    c.overrun += (ceFlags & (CE_OVERRUN | CE_RXOVER)) ? 1 : 0;
-    c.brk += (ceFlags & CE_BREAK) ? 1 : 0;
-    c.bufferOverrun += (ceFlags & CE_RXOVER) ? 1 : 0;
+    c.framing += (ceFlags & CE_FRAME) ? times : 0;
+    c.parity += (ceFlags & CE_RXPARITY) ? times : 0;
+    c.overrun += (ceFlags & (CE_OVERRUN | CE_RXOVER)) ? times : 0;
+    c.brk += (ceFlags & CE_BREAK) ? times : 0;
+    c.bufferOverrun += (ceFlags & CE_RXOVER) ? times : 0;
 }
 
 size_t BoardCore::take(BoardPort& p, uint8_t* buffer, size_t n)
@@ -235,8 +268,48 @@ bool BoardCore::pumpPort(BoardPort& p, Clock::time_point now)
     // Nothing completes after a pending write's time limit: the writer drops
     // the rest when it gets there, however late the engine ran.
     if (p.writeDeadline && *p.writeDeadline < now) now = *p.writeDeadline;
+    BoardPort* f = farEnd(p);
+    const bool moved = plainLine(p, f) ? movePlain(p, f, now) : moveEach(p, f, now);
+    // Wake-ups per batch, not per character, and only for waiters whose
+    // level the batch reached.
+    if (moved) {
+        if (!hasTx(p)) p.idleLate = std::min<Clock::duration>(now - p.txFreeAt, m_config.tick);
+        outputMoved(p);
+        if (f) inputArrived(*f, now);
+    }
+    return moved;
+}
+
+// Nothing on the way can hold, damage or answer these characters: no output
+// flow control, nothing urgent, no faults, and a receiver with the same
+// framing that takes no XON/XOFF.
+bool BoardCore::plainLine(const BoardPort& p, const BoardPort* f) const
+{
+    const Dcb& d = p.dcb;
+    if (!p.urgent.empty() || p.toPty || d.fOutxCtsFlow || d.fOutxDsrFlow || d.fOutX) return false;
+    if (!f) return true;
+    const Dcb& r = f->dcb;
+    return !m_faults.damages(f->index) && !r.fOutX && r.BaudRate == d.BaudRate && r.ByteSize == d.ByteSize
+        && r.Parity == d.Parity;
+}
+
+// What fell due on a plain line goes in one piece.
+bool BoardCore::movePlain(BoardPort& p, BoardPort* f, Clock::time_point now)
+{
     const auto ct = characterTime(p.dcb);
-    const uint8_t dataMask = uint8_t((1u << p.dcb.ByteSize) - 1);
+    if (p.out.empty() || p.txFreeAt + ct > now) return false;
+    const size_t k = std::min(p.out.size(), size_t((now - p.txFreeAt) / ct));
+    if (f) receiveMany(*f, p.out.begin(), k, dataMask(p.dcb));
+    p.out.erase(p.out.begin(), p.out.begin() + ptrdiff_t(k));
+    p.txFreeAt += ct * int64_t(k);
+    p.txSent += k;
+    return true;
+}
+
+bool BoardCore::moveEach(BoardPort& p, BoardPort* f, Clock::time_point now)
+{
+    const auto ct = characterTime(p.dcb);
+    const uint8_t mask = dataMask(p.dcb);
     bool moved = false;
     while (hasTx(p) && p.txFreeAt + ct <= now) {
         uint8_t byte = 0;
@@ -255,19 +328,14 @@ bool BoardCore::pumpPort(BoardPort& p, Clock::time_point now)
         p.txFreeAt += ct;
         moved = true;
         if (p.toPty) {
-            p.toPty(byte & dataMask);
-        } else if (BoardPort* f = farEnd(p)) {
-            const uint8_t sent = byte & dataMask;
+            p.toPty(byte & mask);
+        } else if (f) {
+            const uint8_t sent = byte & mask;
             if (const auto b = m_faults.pass(f->index, sent, p.dcb.ByteSize)) {
                 receive(*f, *b, &p);
                 if (parityCatches(f->dcb, uint8_t(sent ^ *b))) flagError(*f, CE_RXPARITY);
             }
         }
-    }
-    // One wake-up per batch, not per character.
-    if (moved) {
-        notify(p);
-        if (BoardPort* f = farEnd(p); f && f != &p) notify(*f);
     }
     return moved;
 }
@@ -296,6 +364,7 @@ void BoardCore::resetLine(BoardPort& p)
     p.rtsFlowOff = p.xoffSent = p.xoffReceived = false;
     p.writing = false;
     p.writeDeadline.reset();
+    p.idleLate = {};
     p.errors = 0;
     p.mask = 0;
     p.inCap = p.outCap = m_config.queueSize;
@@ -316,19 +385,56 @@ std::string BoardCore::registerDump(BoardPort& p)
         + " custom=" + std::to_string(p.driver.customMode()) + " protocol=" + std::to_string(p.driver.protocol());
 }
 
-void BoardCore::notify(BoardPort& p)
+void BoardCore::wakeAll(BoardPort& p)
 {
-    if (p.waiters) p.cv.notify_all();
+    p.rxWaiters.cv.notify_all();
+    p.txWaiters.cv.notify_all();
 }
 
-void BoardCore::wait(BoardPort& p, std::unique_lock<std::mutex>& lock, std::optional<Clock::time_point> until)
+void BoardCore::inputArrived(BoardPort& p, Clock::time_point at)
 {
-    ++p.waiters;
-    if (until)
-        p.cv.wait_until(lock, *until);
+    p.lastArrival = at;
+    if (p.rxWaiters.count && p.in.size() >= p.rxWaiters.level) p.rxWaiters.cv.notify_all();
+}
+
+void BoardCore::outputMoved(BoardPort& p)
+{
+    if (p.txWaiters.count && p.out.size() <= p.txWaiters.level) p.txWaiters.cv.notify_all();
+}
+
+namespace {
+
+// Several waiters share one level: the one that wakes them all soonest.
+void waitOn(PortWaiters& w, BoardCore::Lock& lock, size_t level, bool lowest, std::optional<Clock::time_point> until)
+{
+    if (w.count++ == 0)
+        w.level = level;
     else
-        p.cv.wait(lock);
-    --p.waiters;
+        w.level = lowest ? std::min(w.level, level) : std::max(w.level, level);
+    if (until)
+        w.cv.wait_until(lock, *until);
+    else
+        w.cv.wait(lock);
+    --w.count;
+    ++w.wakeUps;
+}
+
+} // namespace
+
+void BoardCore::waitForInput(BoardPort& p, Lock& lock, size_t level, std::optional<Clock::time_point> until)
+{
+    waitOn(p.rxWaiters, lock, level, true, until);
+}
+
+void BoardCore::waitForOutput(BoardPort& p, Lock& lock, size_t level, std::optional<Clock::time_point> until)
+{
+    waitOn(p.txWaiters, lock, level, false, until);
+}
+
+size_t BoardCore::inputLevel(const BoardPort& p, size_t needed) const
+{
+    const size_t beforeFlowStops = p.inCap - std::min(p.inCap, highWaterFree(p));
+    return std::max<size_t>(1, std::min({ needed, p.inCap / 2, beforeFlowStops }));
 }
 
 void BoardCore::requestStop()
@@ -337,19 +443,22 @@ void BoardCore::requestStop()
     m_engineCv.notify_one();
 }
 
-void BoardCore::sleepUntilDue(std::unique_lock<std::mutex>& lock, std::optional<Clock::time_point> due)
+void BoardCore::sleepUntilDue(Lock& lock, std::optional<Clock::time_point> due)
 {
     // Never wake more often than the tick: characters due in between go in
     // the next batch.
     if (m_kicked != Clock::time_point::max()) due = due ? std::min(*due, m_kicked) : m_kicked;
     m_kicked = Clock::time_point::max();
-    const auto floor = Clock::now() + m_config.tick;
-    m_wakeAt = due ? std::max(*due, floor) : Clock::time_point::max();
+    m_floor = Clock::now() + m_config.tick;
+    m_wakeAt = due ? std::max(*due, m_floor) : Clock::time_point::max();
     m_engineAwake = false;
-    if (due)
-        m_engineCv.wait_until(lock, m_wakeAt);
-    else if (!m_stop)
-        m_engineCv.wait(lock);
+    // A kick may bring the wake-up forward, never before the floor.
+    while (!m_stop && Clock::now() < m_wakeAt) {
+        if (m_wakeAt == Clock::time_point::max())
+            m_engineCv.wait(lock);
+        else
+            m_engineCv.wait_until(lock, m_wakeAt);
+    }
     m_engineAwake = true;
 }
 

@@ -4,6 +4,7 @@
 #include "boardport.h"
 #include "linefaults.h"
 
+#include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -17,6 +18,8 @@ namespace vboard {
 // other than the constructor expect the mutex to be held.
 class BoardCore {
 public:
+    using Lock = std::unique_lock<std::mutex>;
+
     explicit BoardCore(const BoardConfig& config);
 
     const BoardConfig& config() const { return m_config; }
@@ -41,23 +44,42 @@ public:
     // Adds to the output queue, or ahead of it; an idle line starts now.
     void queueOutput(BoardPort& p, const uint8_t* data, size_t n);
     void queueUrgent(BoardPort& p, uint8_t byte);
+    // True when what waits to be sent goes out within the next tick: the
+    // transmitter has it, as a UART's FIFO has the last bytes of a write,
+    // and the write may end. The engine moves characters no finer than that.
+    bool sendsWithinTick(BoardPort& p);
+    size_t charactersPerTick(const BoardPort& p) const;
     // A byte that arrives at a receiver, through the overrun and flow rules;
     // the caller wakes the receiver's waiters.
     void receive(BoardPort& r, uint8_t byte, const BoardPort* sender);
-    // Raises line-error flags and counts them.
-    void flagError(BoardPort& p, uint32_t ceFlags);
+    // Bytes that arrive together on a line nothing can damage or hold.
+    void receiveMany(BoardPort& r, std::deque<uint8_t>::const_iterator from, size_t n, uint8_t mask);
+    // Raises line-error flags and counts them, `times` over.
+    void flagError(BoardPort& p, uint32_t ceFlags, uint64_t times = 1);
     // Takes up to n bytes from the input queue.
     size_t take(BoardPort& p, uint8_t* buffer, size_t n);
     void resetLine(BoardPort& p);
     std::string registerDump(BoardPort& p);
 
-    void notify(BoardPort& p);
-    void wait(BoardPort& p, std::unique_lock<std::mutex>& lock, std::optional<portio::Clock::time_point> until);
+    // Wakes every waiter of the port: its state changed in a way any of them
+    // may care about (close, purge, unplug, event mask, queue sizes).
+    void wakeAll(BoardPort& p);
+    // After characters moved: wakes only the waiters whose level is reached.
+    void inputArrived(BoardPort& p, portio::Clock::time_point at);
+    void outputMoved(BoardPort& p);
+    // Waits until the input queue holds `level` bytes, until the time limit,
+    // or until wakeAll().
+    void waitForInput(BoardPort& p, Lock& lock, size_t level, std::optional<portio::Clock::time_point> until);
+    // Waits until at most `level` bytes wait to be sent, the limit, or wakeAll().
+    void waitForOutput(BoardPort& p, Lock& lock, size_t level, std::optional<portio::Clock::time_point> until);
+    // The input level for a read that still needs `needed` bytes: never more
+    // than flow control lets in before it holds the sender.
+    size_t inputLevel(const BoardPort& p, size_t needed) const;
 
     // Engine scheduling.
     bool stopping() const { return m_stop; }
     void requestStop();
-    void sleepUntilDue(std::unique_lock<std::mutex>& lock, std::optional<portio::Clock::time_point> due);
+    void sleepUntilDue(Lock& lock, std::optional<portio::Clock::time_point> due);
 
     std::function<void(std::string)> debugSink;
 
@@ -72,6 +94,10 @@ private:
     void startLine(BoardPort& p);
     void wakeIdleLine(BoardPort& p);
     bool takeSoftFlow(BoardPort& r, uint8_t byte);
+    void checkHighWater(BoardPort& r);
+    bool plainLine(const BoardPort& p, const BoardPort* f) const;
+    bool movePlain(BoardPort& p, BoardPort* f, portio::Clock::time_point now);
+    bool moveEach(BoardPort& p, BoardPort* f, portio::Clock::time_point now);
     void kick(portio::Clock::time_point due);
 
     BoardConfig m_config;
@@ -80,6 +106,8 @@ private:
     std::vector<std::unique_ptr<BoardPort>> m_ports;
     std::condition_variable m_engineCv;
     portio::Clock::time_point m_wakeAt = portio::Clock::time_point::max();
+    portio::Clock::time_point m_floor {}; // no batch before this
+
     // Lines started while the engine is moving characters: it looks at them
     // before it sleeps.
     portio::Clock::time_point m_kicked = portio::Clock::time_point::max();

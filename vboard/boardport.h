@@ -13,8 +13,18 @@
 
 namespace vboard {
 
+// Threads waiting on a port for one kind of progress. Characters moving wake
+// them only once `level` is reached (the most demanding level of all of
+// them), so a busy line does not wake every waiter at every batch.
+struct PortWaiters {
+    std::condition_variable cv;
+    int count = 0;
+    size_t level = 0;
+    uint64_t wakeUps = 0; // waits that have ended, for tests
+};
+
 // The state of one port of the board. Guarded by the board's mutex; the
-// condition variable wakes the port's readers, writers and event waiters.
+// condition variables wake the port's readers, writers and event waiters.
 struct BoardPort {
     int index = 0;
     portio::Dcb dcb;
@@ -44,6 +54,10 @@ struct BoardPort {
     bool writing = false;
     uint64_t session = 0; // which handle owns the port
     portio::Clock::time_point txFreeAt {};
+    // How long after the last character ended the engine saw the line fall
+    // idle (a tick at most): its writer heard that late, so a line that is
+    // given more at once goes on from where it was.
+    portio::Clock::duration idleLate {};
     uint64_t txSent = 0;
     std::optional<portio::Clock::time_point> writeDeadline;
 
@@ -58,8 +72,13 @@ struct BoardPort {
     int failOpens = 0;
     int failRequests = 0;
 
-    int waiters = 0;
-    std::condition_variable cv;
+    // Time of the latest batch of bytes put in `in`: readers with a gap limit
+    // time it from here, as they are not woken for every batch.
+    portio::Clock::time_point lastArrival {};
+
+    PortWaiters rxWaiters; // readers and event waiters: `in` holds at least `level` bytes
+    PortWaiters txWaiters; // writers: at most `level` bytes wait to go out
+    std::condition_variable callsDone; // close() waits here for calls to leave
 };
 
 } // namespace vboard

@@ -31,6 +31,8 @@ public:
     // The port that takes `index`'s place on the receive side.
     int swapped(int index) const;
     bool ctsStuckLow(int index) const { return m_noCts.count(index) != 0; }
+    // False when pass() returns every byte to receiver `index` unchanged.
+    bool damages(int index) const { return m_noise > 0 || m_dropRate[size_t(index)] > 0; }
     // A byte on its way to receiver `index`: damaged, or gone (nullopt).
     std::optional<uint8_t> pass(int index, uint8_t byte, int dataBits);
 

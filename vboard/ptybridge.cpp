@@ -150,7 +150,7 @@ void PtyBridge::moveIn(End& e, Clock::time_point now)
     for (ssize_t i = 0; i < r; ++i)
         m_core->receive(p, buf[i] & dataMask, nullptr);
     e.rxFreeAt += ct * r;
-    m_core->notify(p);
+    m_core->inputArrived(p, now);
 }
 
 // Expects the board mutex held. Which ends to watch, and when a paced one may take more.

@@ -137,8 +137,8 @@ void VirtualBoard::unplug(int index)
             p.open = false;
             m_core->resetLine(p);
         }
-        p.cv.notify_all();
-        if (BoardPort* f = m_core->farEnd(p)) m_core->notify(*f);
+        m_core->wakeAll(p);
+        if (BoardPort* f = m_core->farEnd(p)) m_core->wakeAll(*f);
     });
 }
 
@@ -163,7 +163,7 @@ void VirtualBoard::injectReceived(int index, const void* data, size_t n)
     withPort(index, [&](BoardPort& p) {
         for (size_t i = 0; i < n; ++i)
             m_core->receive(p, bytes[i], nullptr);
-        m_core->notify(p);
+        m_core->inputArrived(p, Clock::now());
     });
 }
 
@@ -195,6 +195,16 @@ ModemOutputs VirtualBoard::modemOutputs(int index) const
 StandInDriver VirtualBoard::driverState(int index) const
 {
     return withPort(index, [](BoardPort& p) { return p.driver; });
+}
+
+uint64_t VirtualBoard::readerWakeUps(int index) const
+{
+    return withPort(index, [](BoardPort& p) { return p.rxWaiters.wakeUps; });
+}
+
+uint64_t VirtualBoard::writerWakeUps(int index) const
+{
+    return withPort(index, [](BoardPort& p) { return p.txWaiters.wakeUps; });
 }
 
 } // namespace vboard

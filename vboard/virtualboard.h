@@ -71,6 +71,10 @@ public:
     portio::Dcb dcb(int index) const;
     ModemOutputs modemOutputs(int index) const;
     StandInDriver driverState(int index) const;
+    // How often threads waiting on the port to read or for an event, and to
+    // write, were woken so far.
+    uint64_t readerWakeUps(int index) const;
+    uint64_t writerWakeUps(int index) const;
 
 private:
     static int indexOf(std::string_view target);

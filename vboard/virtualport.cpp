@@ -18,7 +18,7 @@ VirtualPort::Call::Call(VirtualPort& port)
 
 VirtualPort::Call::~Call()
 {
-    if (--m_port.m_active == 0 && m_port.m_closed) m_port.m_port.cv.notify_all();
+    if (--m_port.m_active == 0 && m_port.m_closed) m_port.m_port.callsDone.notify_all();
 }
 
 // Expects the board lock held by the caller (the board opens ports under it).
@@ -56,7 +56,7 @@ Status VirtualPort::setCommMask(uint32_t mask)
     if (c.status) return c.status;
     m_port.mask = mask;
     ++m_port.maskGen;
-    m_core->notify(m_port);
+    m_core->wakeAll(m_port);
     return okStatus();
 }
 
@@ -75,7 +75,7 @@ Result<uint32_t> VirtualPort::waitCommEvent()
         if (auto e = usable()) return e;
         if (m_port.maskGen != gen || m_port.mask == 0) return uint32_t(0);
         if ((m_port.mask & EV_RXCHAR) && !m_port.in.empty()) return EV_RXCHAR;
-        m_core->wait(m_port, c.lock, std::nullopt);
+        m_core->waitForInput(m_port, c.lock, 1, std::nullopt);
     }
 }
 
@@ -86,7 +86,7 @@ Status VirtualPort::setupComm(uint32_t inQueue, uint32_t outQueue)
     if (inQueue == 0 || outQueue == 0) return makeError(ErrorCode::InvalidArgument, "queue sizes must not be 0");
     m_port.inCap = inQueue;
     m_port.outCap = outQueue;
-    m_core->notify(m_port);
+    m_core->wakeAll(m_port);
     return okStatus();
 }
 
@@ -106,7 +106,7 @@ Status VirtualPort::purge(uint32_t flags)
         uint8_t sink[256];
         while (m_core->take(m_port, sink, sizeof sink)) { }
     }
-    m_port.cv.notify_all();
+    m_core->wakeAll(m_port);
     return okStatus();
 }
 
@@ -191,6 +191,24 @@ Result<uint32_t> VirtualPort::modemStatus()
     return m_core->modemStatus(m_port);
 }
 
+// A read with a gap limit must see its first byte to start timing the gap;
+// otherwise it sleeps until it can end, or until its limit.
+size_t VirtualPort::readLevel(const ReadDeadline& deadline, size_t have, size_t n) const
+{
+    const auto& t = m_port.timeouts;
+    const bool gapLimit = t.ReadIntervalTimeout != 0 && t.ReadIntervalTimeout != MAXDWORD;
+    if (deadline.returnsWithAny() || (gapLimit && have == 0)) return 1;
+    return m_core->inputLevel(m_port, n - have);
+}
+
+// A writer sleeps until the queue has room for the rest of its data (half the
+// queue at most), or, with everything queued, until the line sends the rest
+// within a tick.
+size_t VirtualPort::writeLevel(size_t rest) const
+{
+    return rest ? m_port.outCap - std::min(rest, m_port.outCap / 2) : m_core->charactersPerTick(m_port);
+}
+
 IoResult VirtualPort::read(void* buffer, size_t n)
 {
     IoResult r;
@@ -213,12 +231,13 @@ void VirtualPort::readLoop(Lock& lock, uint8_t* buffer, size_t n, IoResult& r)
         }
         if (const size_t k = m_core->take(m_port, buffer + r.count, n - r.count)) {
             r.count += k;
-            lastByte = Clock::now();
+            lastByte = std::max(lastByte, m_port.lastArrival);
         }
         const auto now = Clock::now();
         const auto left = deadline.remaining(r.count, now, lastByte);
         if (left && *left <= Clock::duration::zero()) return;
-        m_core->wait(m_port, lock, left ? std::optional(now + *left) : std::nullopt);
+        m_core->waitForInput(
+            m_port, lock, readLevel(deadline, r.count, n), left ? std::optional(now + *left) : std::nullopt);
     }
 }
 
@@ -230,7 +249,7 @@ IoResult VirtualPort::write(const void* buffer, size_t n)
     const uint64_t gen = m_port.txAbortGen;
     // One write at a time owns the output queue, as in a driver's write queue.
     while (m_port.writing && !usable() && m_port.txAbortGen == gen)
-        m_core->wait(m_port, c.lock, std::nullopt);
+        m_core->waitForOutput(m_port, c.lock, 0, std::nullopt);
     if ((r.error = usable())) return r;
     if (m_port.txAbortGen != gen) {
         r.error = makeError(ErrorCode::Aborted, "write aborted");
@@ -239,13 +258,14 @@ IoResult VirtualPort::write(const void* buffer, size_t n)
     m_port.writing = true;
     transfer(c.lock, static_cast<const uint8_t*>(buffer), n, gen, r);
     if (r.error.code != ErrorCode::DeviceGone) m_port.writing = false;
-    m_port.cv.notify_all();
+    m_port.txWaiters.cv.notify_all();
     return r;
 }
 
 void VirtualPort::transfer(Lock& lock, const uint8_t* data, size_t n, uint64_t gen, IoResult& r)
 {
-    const uint64_t base = m_port.txSent;
+    // What is still queued belongs to earlier writes that have ended.
+    const uint64_t base = m_port.txSent + m_port.out.size();
     const auto deadline = writeDeadline(m_port.timeouts, n, Clock::now());
     m_port.writeDeadline = deadline;
     size_t queued = 0;
@@ -258,21 +278,31 @@ void VirtualPort::transfer(Lock& lock, const uint8_t* data, size_t n, uint64_t g
         const size_t k = std::min(n - queued, m_port.outCap - std::min(m_port.outCap, m_port.out.size()));
         if (k) m_core->queueOutput(m_port, data + queued, k);
         queued += k;
-        if (queued == n && m_port.out.empty()) break;
+        if (queued == n && m_core->sendsWithinTick(m_port)) break;
         if (deadline && Clock::now() >= *deadline) {
             // Count every character that finished by the limit, then drop the rest.
             m_core->pumpPort(m_port, *deadline);
             r.error = makeError(ErrorCode::TimedOut, "write time-out");
             break;
         }
-        m_core->wait(m_port, lock, deadline);
+        m_core->waitForOutput(m_port, lock, writeLevel(n - queued), deadline);
     }
+    endTransfer(r, base, n);
+}
+
+// A write that ended early drops what it could not send; a finished one
+// leaves its last characters to the transmitter.
+void VirtualPort::endTransfer(IoResult& r, uint64_t base, size_t n)
+{
     // A port that went away may already serve a new handle: leave it alone.
-    if (r.error.code != ErrorCode::DeviceGone) {
-        m_port.writeDeadline.reset();
-        m_port.out.clear();
+    if (r.error.code == ErrorCode::DeviceGone) return;
+    m_port.writeDeadline.reset();
+    if (r.ok()) {
+        r.count = n;
+        return;
     }
-    r.count = size_t(m_port.txSent - base);
+    m_port.out.clear();
+    r.count = m_port.txSent > base ? size_t(m_port.txSent - base) : 0;
 }
 
 Status VirtualPort::transmitChar(uint8_t byte)
@@ -324,11 +354,21 @@ void VirtualPort::close()
     Lock lock(m_core->mutex());
     if (m_closed) return;
     m_closed = true;
-    m_port.cv.notify_all();
-    ++m_port.waiters;
-    m_port.cv.wait(lock, [&] { return m_active == 0; });
-    --m_port.waiters;
+    m_core->wakeAll(m_port);
+    m_port.callsDone.wait(lock, [&] { return m_active == 0; });
+    drain(lock);
     release();
+}
+
+// The last characters of a finished write go out before the port closes,
+// as a tty drains on close. They take a tick at most; the limit is only for
+// an engine that is kept from running. A held line keeps them.
+void VirtualPort::drain(Lock& lock)
+{
+    const auto until = Clock::now() + std::chrono::seconds(1);
+    while (m_port.open && m_port.session == m_session && !m_port.out.empty() && m_core->sendsWithinTick(m_port)
+        && Clock::now() < until)
+        m_core->waitForOutput(m_port, lock, 0, until);
 }
 
 void VirtualPort::release()
@@ -337,7 +377,7 @@ void VirtualPort::release()
     m_port.open = false;
     m_core->resetLine(m_port);
     // The far end sees our modem outputs drop.
-    if (BoardPort* f = m_core->farEnd(m_port)) m_core->notify(*f);
+    if (BoardPort* f = m_core->farEnd(m_port)) m_core->wakeAll(*f);
 }
 
 } // namespace vboard

@@ -54,6 +54,10 @@ private:
     portio::Status accessFor(portio::Access needed) const;
     void transfer(Lock& lock, const uint8_t* data, size_t n, uint64_t abortGen, portio::IoResult& r);
     void readLoop(Lock& lock, uint8_t* buffer, size_t n, portio::IoResult& r);
+    size_t readLevel(const portio::ReadDeadline& deadline, size_t have, size_t n) const;
+    size_t writeLevel(size_t rest) const;
+    void endTransfer(portio::IoResult& r, uint64_t base, size_t n);
+    void drain(Lock& lock);
     void release();
 
     std::shared_ptr<BoardCore> m_core;

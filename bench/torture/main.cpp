@@ -1,19 +1,22 @@
 // Load figures of the torture run, each as a ratio to a reference measured in
 // the same process:
-//   - 96 virtual ports at 115,200 baud: bytes that went out on the lines as a
-//     share of the ideal line rate, and CPU seconds per second of run (with
-//     the idle board's figure beside it);
+//   - 96 virtual ports at 115,200 baud: each port's complete blocks as a share
+//     of its line rate (the lowest port is the figure), CPU seconds per
+//     second of run for the whole process and for the board's engine thread
+//     (with the idle board's figure beside them);
 //   - 16 pseudo-terminal pairs drained by readers: bytes per second of the
 //     run as a ratio to plain write() loops on the same pairs.
-// Usage: bench_torture [seconds per measurement, default 3; 30 for the product figure]
+// Usage: bench_torture [--quick] [seconds of the board run, default 10]
+#include "blockmarks.h"
 #include "cputime.h"
 #include "ptyfarm.h"
 
-#include "bench/support/figuresmain.h"
+#include "bench/support/figure.h"
 
 #include "torture/torturerun.h"
 #include "vboard/boardinstall.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
@@ -29,6 +32,9 @@ constexpr uint32_t BoardBaud = 115200;
 constexpr int BoardPorts = 96;
 constexpr int PtyPairs = 16;
 constexpr double BitsPerCharacter = 10; // start + 8 data + stop
+constexpr size_t Block = 1024;
+// Longer than one block takes on the line, so that every port shows one.
+constexpr std::chrono::milliseconds MarkLimit(1000);
 
 int g_refusedBauds = 0;
 
@@ -51,7 +57,59 @@ void sleepSeconds(double seconds)
     std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
 }
 
-void boardFigures(double seconds)
+struct BoardLoad {
+    std::vector<double> shares; // per port, of its line rate
+    double processCpu = 0; // CPU seconds per second
+    double engineCpu = 0;
+    double seconds = 0;
+};
+
+double engineSeconds(const vboard::VirtualBoard& board)
+{
+    return std::chrono::duration<double>(board.engineCpuTime()).count();
+}
+
+// CPU is taken between the marks, while nothing but the run is busy.
+BoardLoad measureRun(torture::TortureRun& run, const vboard::VirtualBoard& board, double seconds)
+{
+    const auto counts = [&] { return run.blockCounts(); };
+    sleepSeconds(0.3); // every line under way
+    const BlockMarks from = nextBlockMarks(counts, MarkLimit);
+    CpuClock clock;
+    const double engine0 = engineSeconds(board);
+    sleepSeconds(seconds);
+    BoardLoad load;
+    load.seconds = clock.wallSeconds();
+    load.processCpu = clock.cpuSeconds() / load.seconds;
+    load.engineCpu = (engineSeconds(board) - engine0) / load.seconds;
+    const BlockMarks to = nextBlockMarks(counts, MarkLimit);
+    load.shares = lineShares(from, to, BoardBaud / BitsPerCharacter, Block);
+    return load;
+}
+
+double median(std::vector<double> v)
+{
+    if (v.empty()) return 0;
+    std::nth_element(v.begin(), v.begin() + long(v.size() / 2), v.end());
+    return v[v.size() / 2];
+}
+
+void printBoard(const BoardLoad& load, double idleCpu, double idleEngine)
+{
+    const double lowest = load.shares.empty() ? 0 : *std::min_element(load.shares.begin(), load.shares.end());
+    const auto lowPort = std::min_element(load.shares.begin(), load.shares.end()) - load.shares.begin();
+    std::printf(
+        "96 virtual ports at 115200, open wiring, %.1f s (%d SetCommState failures)\n", load.seconds, g_refusedBauds);
+    std::printf("  line rate, complete 1024-byte blocks: lowest port %.4f (COM%ld), median %.4f\n", lowest,
+        long(lowPort) + 3, median(load.shares));
+    std::printf("  CPU seconds per second, whole process: %.4f (idle board %.4f)\n", load.processCpu, idleCpu);
+    std::printf("  CPU seconds per second, board engine:  %.4f (idle board %.4f)\n", load.engineCpu, idleEngine);
+    printFigure("torture.min_port_line_rate", lowest, ">=0.99", lowest >= 0.99);
+    printFigure("torture.cpu_per_s", load.processCpu, "<=0.10", load.processCpu <= 0.10);
+    printFigure("board.engine_cpu_per_s", load.engineCpu, "<=0.05", load.engineCpu <= 0.05);
+}
+
+void boardFigures(double seconds, double idleSeconds)
 {
     portio::DeviceNamespace ns(isolatedConfig());
     vboard::BoardConfig config;
@@ -60,27 +118,19 @@ void boardFigures(double seconds)
     auto board = vboard::installVirtualBoard(ns, config);
 
     CpuClock idle;
-    sleepSeconds(seconds);
+    const double idleEngine0 = engineSeconds(*board);
+    sleepSeconds(idleSeconds);
     const double idleCpu = idle.cpuSeconds() / idle.wallSeconds();
+    const double idleEngine = (engineSeconds(*board) - idleEngine0) / idle.wallSeconds();
 
     torture::TortureRun run;
-    CpuClock clock;
     if (!run.start(ns, { 3, BoardPorts, BoardBaud }, countMessage)) {
         std::printf("board run did not start\n");
         return;
     }
-    sleepSeconds(seconds);
-    const auto counts = run.blockCounts();
-    const double wall = clock.wallSeconds();
-    const double cpu = clock.cpuSeconds();
+    const BoardLoad load = measureRun(run, *board, seconds);
     run.stop();
-
-    const double sent = double(std::accumulate(counts.begin(), counts.end(), uint64_t(0))) * 1024;
-    const double ideal = BoardPorts * BoardBaud / BitsPerCharacter * wall;
-    std::printf("96 virtual ports at 115200 for %.1f s (%d SetCommState failures)\n", wall, g_refusedBauds);
-    std::printf("  bytes sent / ideal line rate:        %.3f (complete 1024-byte blocks only)\n", sent / ideal);
-    std::printf("  CPU seconds per second, run:         %.3f\n", cpu / wall);
-    std::printf("  CPU seconds per second, idle board:  %.3f\n", idleCpu);
+    printBoard(load, idleCpu, idleEngine);
 }
 
 double plainWriteRate(PtyFarm& farm, double seconds)
@@ -91,7 +141,7 @@ double plainWriteRate(PtyFarm& farm, double seconds)
     CpuClock clock;
     for (int fd : farm.slaveFds())
         writers.emplace_back([fd, &stop] {
-            char block[1024];
+            char block[Block];
             std::fill(std::begin(block), std::end(block), 'x');
             while (!stop.load())
                 (void)!write(fd, block, sizeof block);
@@ -132,9 +182,21 @@ void ptyFigures(double seconds)
     std::printf("  torture run bytes/s / plain write() loops:  %.3f\n", plain > 0 ? run / plain : 0.0);
 }
 
+// The only number among the arguments, if any: the length of the board run.
+double boardSeconds(int argc, char** argv, double fallback)
+{
+    for (int i = 1; i < argc; ++i)
+        if (const double v = std::atof(argv[i]); v > 0) return v;
+    return fallback;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
-    return runFigures(argc, argv, boardFigures, ptyFigures);
+    const bool quick = quickRun(argc, argv);
+    const double seconds = boardSeconds(argc, argv, quick ? 3.0 : 10.0);
+    boardFigures(seconds, quick ? 1.0 : 3.0);
+    ptyFigures(quick ? 1.0 : 3.0);
+    return 0;
 }

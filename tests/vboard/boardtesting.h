@@ -26,6 +26,15 @@ inline portio::PortPtr openPort(vboard::VirtualBoard& board, int index)
     return r.ok() ? std::move(r.value()) : nullptr;
 }
 
+// Null-modem pairs: 0 with 1, 2 with 3, ...
+inline vboard::BoardConfig pairs(int ports = 4)
+{
+    vboard::BoardConfig c;
+    c.ports = ports;
+    c.wiring = vboard::Wiring::Pairs;
+    return c;
+}
+
 inline portio::Dcb line(uint32_t baud)
 {
     portio::Dcb d;
