@@ -30,6 +30,13 @@ void LineStatusLink::watch(ConsoleSession::Events& events)
         noteReceived(bytes.size());
         if (inner) inner(bytes);
     };
+    // On the session's own thread, like the strip.
+    events.deviceChanged
+        = [this, inner = std::move(events.deviceChanged)](DeviceChange change, const std::string& text) {
+              if (inner) inner(change, text);
+              attachStrip();
+              if (m_strip) m_strip->setStatusText(QString::fromStdString(text));
+          };
 }
 
 template <class F> void LineStatusLink::withMonitor(F f)
@@ -75,6 +82,9 @@ void LineStatusLink::attachStrip()
     connect(m_strip, &LineStatusStrip::dtrToggleRequested, this,
         [this](bool on) { requestLine(cmd::ID_ASSERT_DTR, cmd::ID_DROP_DTR, on); });
     connect(m_strip, &LineStatusStrip::resetRequested, this, &LineStatusLink::resetCounters);
+    connect(
+        m_strip, &LineStatusStrip::reconnectToggled, this, [this](bool on) { m_target.session().setReconnect(on); });
+    m_target.session().setReconnect(m_strip->reconnectEnabled());
 }
 
 void LineStatusLink::noteReceived(size_t bytes)
