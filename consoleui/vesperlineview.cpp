@@ -82,10 +82,12 @@ void CVesperlineView::setDocumentTitle(const QString& title)
 
 void CVesperlineView::keyPressEvent(QKeyEvent* event)
 {
-    // The pane shows the key first; then the typed bytes go to the port.
     // Only what the key really types goes out: not the clipboard and undo keys.
+    // The byte goes out before the pane lays out the key: nothing is painted
+    // in between, so the user sees the same, and the peer gets it sooner.
+    const TypedText typed = typedText(*event);
+    sendTyped(typed);
     QPlainTextEdit::keyPressEvent(event);
-    sendTyped(typedText(*event));
 }
 
 void CVesperlineView::inputMethodEvent(QInputMethodEvent* event)
