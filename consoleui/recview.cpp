@@ -16,6 +16,8 @@ CRecView::CRecView(QWidget* parent)
     setMaximumBlockCount(MaxLines);
     // An undo history of received data would grow without bound.
     setUndoRedoEnabled(false);
+    m_drainTimer.setSingleShot(true);
+    connect(&m_drainTimer, &QTimer::timeout, this, &CRecView::drainNow);
 }
 
 void CRecView::post(const void* data, size_t n)
@@ -24,11 +26,24 @@ void CRecView::post(const void* data, size_t n)
     // Posted to this object: if the pane is gone before the event is
     // delivered, Qt drops the event with it. The receive thread is joined
     // before the pane is destroyed, so `this` is alive while we post.
-    QMetaObject::invokeMethod(this, &CRecView::drainNow, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(this, &CRecView::drainWhenDue, Qt::QueuedConnection);
+}
+
+void CRecView::drainWhenDue()
+{
+    // A byte after a quiet spell shows at once; while bytes stream, the queue
+    // gathers them until a frame has passed since the last drain.
+    const qint64 wait = m_sinceDrain.isValid() ? DrainIntervalMs - m_sinceDrain.elapsed() : 0;
+    if (wait > 0)
+        m_drainTimer.start(int(wait));
+    else
+        drainNow();
 }
 
 void CRecView::drainNow()
 {
+    m_drainTimer.stop();
+    m_sinceDrain.start();
     auto batch = m_queue.take();
     if (batch.skipped > 0) {
         m_decoder.reset();

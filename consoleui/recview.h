@@ -3,7 +3,9 @@
 #include "console/receivequeue.h"
 #include "console/rxtextdecoder.h"
 
+#include <QElapsedTimer>
 #include <QPlainTextEdit>
+#include <QTimer>
 
 #include <string_view>
 
@@ -17,6 +19,9 @@ public:
     static constexpr int MaxLines = 10000;
     static constexpr int MaxLineLength = 1024;
     static constexpr size_t MaxBacklog = size_t(MaxLines) * 64;
+    // A fast line is shown at most once per this many milliseconds (a frame):
+    // each append lays out and repaints the pane, whatever its size.
+    static constexpr int DrainIntervalMs = 16;
 
     explicit CRecView(QWidget* parent = nullptr);
 
@@ -34,9 +39,12 @@ public:
     void replaceText(const QString& text);
 
 private:
+    void drainWhenDue();
     void appendText(const QString& text);
     static QString keepLastLines(const QString& text, int lines);
 
     ReceiveQueue m_queue;
     RxTextDecoder m_decoder;
+    QElapsedTimer m_sinceDrain;
+    QTimer m_drainTimer;
 };

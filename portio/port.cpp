@@ -25,6 +25,11 @@ Status Port::driverControl(uint32_t code, const void*, size_t, void*, size_t, ui
     return makeError(ErrorCode::NotSupported, "device control code " + std::to_string(code) + " is not supported");
 }
 
+IoResult Port::writeNow(const void*, size_t)
+{
+    return {};
+}
+
 Result<LineCounters> Port::lineCounters()
 {
     return makeError(ErrorCode::NotSupported, "the port keeps no line-error counters");

@@ -79,6 +79,9 @@ public:
     virtual IoResult read(void* buffer, size_t n) = 0;
     // Writes n bytes under the port's write time-outs.
     virtual IoResult write(const void* buffer, size_t n) = 0;
+    // Writes what the device takes at once, without waiting; the rest is left
+    // for write(). A backend that cannot tell takes nothing (count 0, no error).
+    virtual IoResult writeNow(const void* buffer, size_t n);
     // Sends one byte ahead of what waits in the output queue.
     virtual Status transmitChar(uint8_t byte) = 0;
 

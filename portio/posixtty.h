@@ -32,6 +32,7 @@ public:
     Result<LineCounters> lineCounters() override;
     IoResult read(void* buffer, size_t n) override;
     IoResult write(const void* buffer, size_t n) override;
+    IoResult writeNow(const void* buffer, size_t n) override;
     Status transmitChar(uint8_t byte) override;
     void close() override;
 
@@ -42,6 +43,8 @@ private:
     uint32_t lineErrors();
     CommTimeouts timeouts() const;
     IoResult writeTimedOut(size_t sent, size_t n);
+    std::optional<PortError> refusedWrite();
+    bool pushBytes(const uint8_t* p, size_t n, size_t& sent, PortError& failure);
     IoResult endRead(size_t have, WaitOutcome outcome);
 
     const int m_fd;

@@ -113,24 +113,53 @@ IoResult PosixTty::writeTimedOut(size_t sent, size_t n)
             "the write timed out after " + std::to_string(sent) + " of " + std::to_string(n) + " bytes") };
 }
 
-IoResult PosixTty::write(const void* buffer, size_t n)
+std::optional<PortError> PosixTty::refusedWrite()
 {
-    CallGuard guard(m_sync);
-    if (!guard) return { 0, closedError() };
-    if (m_access == Access::Read) return { 0, makeError(ErrorCode::AccessDenied, "the port is open for reading only") };
-    if (m_gone) return { 0, gone() };
-    const auto ticket = m_sync.ticket(WaitWrite);
-    const auto deadline = writeDeadline(timeouts(), n, Clock::now());
-    const auto* p = static_cast<const uint8_t*>(buffer);
-    size_t sent = 0;
+    if (m_access == Access::Read) return makeError(ErrorCode::AccessDenied, "the port is open for reading only");
+    if (m_gone) return gone();
+    return std::nullopt;
+}
+
+// Writes until everything is sent or the driver would block; false (with
+// `failure` set) when the device refuses.
+bool PosixTty::pushBytes(const uint8_t* p, size_t n, size_t& sent, PortError& failure)
+{
     while (sent < n) {
         const ssize_t w = ::write(m_fd, p + sent, n - sent);
         if (w > 0) {
             sent += size_t(w);
             continue;
         }
-        if (w < 0 && errno == EIO) return { sent, gone() };
-        if (w < 0 && !retryable(errno)) return { sent, errnoError(errno, "writing") };
+        if (w < 0 && errno == EIO)
+            failure = gone();
+        else if (w < 0 && !retryable(errno))
+            failure = errnoError(errno, "writing");
+        return !failure;
+    }
+    return true;
+}
+
+IoResult PosixTty::writeNow(const void* buffer, size_t n)
+{
+    CallGuard guard(m_sync);
+    if (!guard) return { 0, closedError() };
+    if (auto refused = refusedWrite()) return { 0, *refused };
+    IoResult result;
+    pushBytes(static_cast<const uint8_t*>(buffer), n, result.count, result.error);
+    return result;
+}
+
+IoResult PosixTty::write(const void* buffer, size_t n)
+{
+    CallGuard guard(m_sync);
+    if (!guard) return { 0, closedError() };
+    if (auto refused = refusedWrite()) return { 0, *refused };
+    const auto ticket = m_sync.ticket(WaitWrite);
+    const auto deadline = writeDeadline(timeouts(), n, Clock::now());
+    const auto* p = static_cast<const uint8_t*>(buffer);
+    size_t sent = 0;
+    PortError failure;
+    while (pushBytes(p, n, sent, failure) && sent < n) {
         Clock::duration pause = kWriteRetry;
         if (deadline) {
             const auto now = Clock::now();
@@ -142,7 +171,7 @@ IoResult PosixTty::write(const void* buffer, size_t n)
             return { sent, m_sync.closing() ? closedError() : aborted("the write was aborted") };
         if (outcome == WaitOutcome::Gone) return { sent, gone() };
     }
-    return { sent, okStatus() };
+    return { sent, failure };
 }
 
 } // namespace portio

@@ -35,8 +35,12 @@ CaptureFile::~CaptureFile()
 bool CaptureFile::open(const std::string& path, std::string* error, FailureHandler onFailure)
 {
     std::lock_guard lock(m_mutex);
-    if (m_fd >= 0) ::close(m_fd);
+    if (m_fd >= 0) flushLocked();
+    closeLocked();
     m_fd = openLockedAndEmpty(path);
+    struct stat st { };
+    m_gather = m_fd >= 0 && ::fstat(m_fd, &st) == 0 && S_ISREG(st.st_mode) ? BufferSize : 0;
+    m_buffer.reserve(m_gather);
     if (m_fd < 0 && error) *error = std::strerror(errno);
     ++m_session;
     m_lastError.clear();
@@ -46,19 +50,39 @@ bool CaptureFile::open(const std::string& path, std::string* error, FailureHandl
 
 bool CaptureFile::write(const void* data, size_t n)
 {
-    FailureHandler report;
-    uint64_t session = 0;
-    std::string text;
-    {
-        std::lock_guard lock(m_mutex);
-        if (m_fd < 0 || writeLocked(static_cast<const char*>(data), n)) return true;
-        ::close(m_fd);
-        m_fd = -1;
-        report = std::move(m_onFailure);
-        m_onFailure = nullptr;
-        session = m_session;
-        text = m_lastError;
-    }
+    std::unique_lock lock(m_mutex);
+    if (m_fd < 0) return true;
+    if (m_buffer.size() + n > m_gather && !flushLocked()) return failed(lock);
+    // What does not fit the buffer goes straight to the file.
+    if (n >= m_gather) return writeLocked(static_cast<const char*>(data), n) || failed(lock);
+    m_buffer.append(static_cast<const char*>(data), n);
+    return true;
+}
+
+bool CaptureFile::flush()
+{
+    std::unique_lock lock(m_mutex);
+    return m_fd < 0 || flushLocked() || failed(lock);
+}
+
+bool CaptureFile::flushLocked()
+{
+    const bool ok = writeLocked(m_buffer.data(), m_buffer.size());
+    m_buffer.clear();
+    return ok;
+}
+
+// Closes the file after a failed write and tells the failure handler, outside
+// the lock. Returns false, the result of the failed write.
+bool CaptureFile::failed(std::unique_lock<std::mutex>& lock)
+{
+    ::close(m_fd);
+    m_fd = -1;
+    FailureHandler report = std::move(m_onFailure);
+    m_onFailure = nullptr;
+    const uint64_t session = m_session;
+    const std::string text = m_lastError;
+    lock.unlock();
     if (report) report(session, text);
     return false;
 }
@@ -80,9 +104,19 @@ bool CaptureFile::writeLocked(const char* p, size_t n)
 
 void CaptureFile::close()
 {
-    std::lock_guard lock(m_mutex);
+    std::unique_lock lock(m_mutex);
+    if (m_fd >= 0 && !flushLocked()) {
+        failed(lock);
+        return;
+    }
+    closeLocked();
+}
+
+void CaptureFile::closeLocked()
+{
     if (m_fd >= 0) ::close(m_fd);
     m_fd = -1;
+    m_buffer.clear();
     m_onFailure = nullptr;
 }
 

@@ -91,6 +91,9 @@ int ReceiveThreadProc(PortContext& ctx, const ReceiveSink& sink)
     }
     uint8_t buffer[RxChunkSize + 1];
     while (ctx.isConnected) {
+        // The capture gathers chunks while data streams; what it holds goes
+        // to the file as soon as the line is quiet.
+        if (ctx.captureOn) ctx.captureFile.flush();
         auto events = port.waitCommEvent();
         portio::PortError failure = events.error();
         if (events && (*events & portio::EV_RXCHAR)) {
