@@ -33,7 +33,7 @@ LAYERS = {
     "portsel": (["portsel/"], ["portio", "res"], "widgets"),
     "session": (["session/"], ["portio", "texts"], "none"),
     "console": (["console/"], ["session", "torture", "driverext", "uicore"], "core"),
-    "consoleui": (["consoleui/"], ["console", "portsel", "torture_ui", "res"], "widgets"),
+    "consoleui": (["consoleui/"], ["console", "linestatus", "portsel", "torture_ui", "res"], "widgets"),
     "verifyui": (["verifyui/"], ["verify", "portsel", "res"], "widgets"),
     "shell": (["shell/"], ["consoleui", "verifyui", "vboard", "res"], "widgets"),
     "test_support": (["tests/support/"], ["portio"], "none"),
