@@ -11,6 +11,8 @@ void PaneTail::replace(const QString& text, const QString& partial)
 {
     QTextCursor at = partialIsLast() ? m_partial : QTextCursor(m_document);
     if (!at.hasSelection()) at.movePosition(QTextCursor::End);
+    // The copy of the row's cursor must move along with what it inserts.
+    at.setKeepPositionOnInsert(false);
     insert(at, text, partial);
 }
 

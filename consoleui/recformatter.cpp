@@ -5,8 +5,12 @@
 using linestatus::StampMode;
 using linestatus::WallClock;
 
-RecFormatter::RecFormatter(int maxLineLength, Clock clock)
-    : m_clock(std::move(clock))
+namespace {
+constexpr uint64_t RowBytes = 16;
+}
+
+RecFormatter::RecFormatter(int maxLineLength, int maxLines)
+    : m_maxLines(maxLines)
     , m_decoder(maxLineLength)
 {
 }
@@ -29,10 +33,23 @@ QString RecFormatter::formatText(std::string_view bytes, WallClock::time_point a
 
 RecFormatter::Output RecFormatter::formatHex(std::string_view bytes, WallClock::time_point at)
 {
-    const auto update
-        = m_hex.append(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), m_chunkStamps.forChunk(at));
+    const std::string stamp = m_chunkStamps.forChunk(at);
+    bytes = visibleTail(bytes);
+    const auto update = m_hex.append(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), stamp);
     m_partial = QString::fromStdString(update.partial);
     return { QString::fromStdString(update.lines), m_partial };
+}
+
+// Rows that would scroll out of the pane before anyone could see them are
+// not made; the offsets go on behind them.
+std::string_view RecFormatter::visibleTail(std::string_view bytes)
+{
+    const uint64_t shown = uint64_t(m_maxLines) * RowBytes;
+    if (bytes.size() <= shown + RowBytes) return bytes;
+    const uint64_t start = (m_hex.offset() + bytes.size() - shown) / RowBytes * RowBytes;
+    const size_t hidden = size_t(start - m_hex.offset());
+    m_hex.skip(hidden);
+    return bytes.substr(hidden);
 }
 
 void RecFormatter::skip(uint64_t n)

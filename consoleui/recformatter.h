@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <string_view>
+#include <utility>
 
 // How the receive pane shows received bytes: as text, or as hex rows (offset,
 // 16 bytes, Latin-1), each optionally with time stamps. Display only: the
@@ -27,7 +28,9 @@ public:
         QString partial;
     };
 
-    explicit RecFormatter(int maxLineLength, Clock clock = &linestatus::WallClock::now);
+    // Text lines longer than `maxLineLength` continue on the next line; the
+    // hex view makes no more than `maxLines` rows of one batch.
+    RecFormatter(int maxLineLength, int maxLines);
 
     // The stamps carry the time the bytes reach the pane, within one
     // event-loop turn of their arrival.
@@ -41,13 +44,17 @@ public:
     View view() const { return m_view; }
     void setStampMode(linestatus::StampMode mode);
     linestatus::StampMode stampMode() const { return m_mode; }
+    // Test control: where the stamps take the time from.
+    void setClock(Clock clock) { m_clock = std::move(clock); }
 
 private:
     QString formatText(std::string_view bytes, linestatus::WallClock::time_point at);
     Output formatHex(std::string_view bytes, linestatus::WallClock::time_point at);
+    std::string_view visibleTail(std::string_view bytes);
     void endLine();
 
-    Clock m_clock;
+    Clock m_clock = &linestatus::WallClock::now;
+    int m_maxLines;
     View m_view = View::Text;
     linestatus::StampMode m_mode = linestatus::StampMode::Off;
     RxTextDecoder m_decoder;

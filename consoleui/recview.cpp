@@ -9,7 +9,7 @@
 CRecView::CRecView(QWidget* parent)
     : QPlainTextEdit(parent)
     , m_queue(MaxBacklog)
-    , m_formatter(MaxLineLength)
+    , m_formatter(MaxLineLength, MaxLines)
     , m_tail(document())
 {
     setLineWrapMode(QPlainTextEdit::NoWrap);
