@@ -9,7 +9,8 @@
 CRecView::CRecView(QWidget* parent)
     : QPlainTextEdit(parent)
     , m_queue(MaxBacklog)
-    , m_decoder(MaxLineLength)
+    , m_formatter(MaxLineLength, MaxLines)
+    , m_tail(document())
 {
     setLineWrapMode(QPlainTextEdit::NoWrap);
     setAccessibleName(QString::fromLatin1(txt::ReceivePaneName));
@@ -46,7 +47,7 @@ void CRecView::drainNow()
     m_sinceDrain.start();
     auto batch = m_queue.take();
     if (batch.skipped > 0) {
-        m_decoder.reset();
+        m_formatter.skip(batch.skipped);
         appendText(
             QStringLiteral("\n") + QString::fromLatin1(txt::BytesNotShown).arg(batch.skipped) + QStringLiteral("\n"));
     }
@@ -55,25 +56,26 @@ void CRecView::drainNow()
 
 void CRecView::appendBytes(std::string_view bytes)
 {
-    QString text = m_decoder.decode(bytes);
+    const RecFormatter::Output out = m_formatter.format(bytes);
     // What would scroll out before anyone could see it is not laid out.
-    appendText(keepLastLines(text, MaxLines));
+    appendText(keepLastLines(out.text, MaxLines), out.partial, true);
 }
 
 void CRecView::replaceText(const QString& text)
 {
     setPlainText(text);
-    m_decoder.reset();
+    m_formatter.restart();
 }
 
-void CRecView::appendText(const QString& text)
+void CRecView::appendText(const QString& text, const QString& partial, bool replacesPartial)
 {
-    if (text.isEmpty()) return;
+    if (text.isEmpty() && partial.isEmpty()) return;
     QScrollBar* bar = verticalScrollBar();
     const bool following = bar->value() == bar->maximum();
-    QTextCursor cursor(document());
-    cursor.movePosition(QTextCursor::End);
-    cursor.insertText(text);
+    if (replacesPartial)
+        m_tail.replace(text, partial);
+    else
+        m_tail.append(text);
     if (following) bar->setValue(bar->maximum());
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 
 #include "console/receivequeue.h"
-#include "console/rxtextdecoder.h"
+#include "panetail.h"
+#include "recformatter.h"
 
 #include <QElapsedTimer>
 #include <QPlainTextEdit>
@@ -37,14 +38,17 @@ public:
     // User-interface thread: replaces the whole text (the torture test's
     // progress line).
     void replaceText(const QString& text);
+    // How received bytes are shown (text or hex, time stamps).
+    RecFormatter& formatter() { return m_formatter; }
 
 private:
     void drainWhenDue();
-    void appendText(const QString& text);
+    void appendText(const QString& text, const QString& partial = {}, bool replacesPartial = false);
     static QString keepLastLines(const QString& text, int lines);
 
     ReceiveQueue m_queue;
-    RxTextDecoder m_decoder;
+    RecFormatter m_formatter;
+    PaneTail m_tail;
     QElapsedTimer m_sinceDrain;
     QTimer m_drainTimer;
 };

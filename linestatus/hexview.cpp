@@ -57,6 +57,12 @@ void HexView::finishRow(Update& u)
     m_row.clear();
 }
 
+void HexView::skip(uint64_t n)
+{
+    m_rowStart += m_row.size() + n;
+    m_row.clear();
+}
+
 HexView::Update HexView::append(const uint8_t* data, size_t n, const std::string& stamp)
 {
     Update u;

@@ -22,6 +22,9 @@ public:
     // the chunk starts a new row at its own offset.
     Update append(const uint8_t* data, size_t n, const std::string& stamp = {});
     uint64_t offset() const { return m_rowStart + m_row.size(); }
+    // Bytes that were not shown: the unfinished row ends as it was last
+    // handed out and the next row starts behind them.
+    void skip(uint64_t n);
 
 private:
     void finishRow(Update& u);

@@ -2,7 +2,7 @@
 
 #include "linesettingscontrols.h"
 #include "okcancelbuttons.h"
-#include "portdiscovery.h"
+#include "portlist.h"
 #include "res/accessiblename.h"
 #include "res/texts.h"
 #include "res/uiservices.h"
@@ -37,16 +37,26 @@ void CPortSettingsDlg::createControls()
     m_line = new LineSettingsControls(this);
     m_line->setValue(m_choice.line);
     m_portList = new QComboBox(this);
+    m_portAbout = new QLabel(this);
+    m_portAbout->setAccessibleName(QString::fromLatin1(txt::PortAboutName));
+    m_portAbout->setWordWrap(true);
     fillPortList();
     m_line->addLeadingRow(new QLabel(QStringLiteral("Port"), this), m_portList);
 }
 
 void CPortSettingsDlg::fillPortList()
 {
-    for (size_t n = 1; n <= g_portPresent.size(); ++n) {
-        if (g_portPresent[n - 1]) m_portList->addItem(QStringLiteral("COM%1").arg(n));
-    }
+    ::fillPortList(m_portList, presentPorts());
+    connect(m_portList, &QComboBox::currentIndexChanged, this, &CPortSettingsDlg::showPortAbout);
     if (m_portList->count() > 0) m_portList->setCurrentIndex(0);
+    showPortAbout(m_portList->currentIndex());
+}
+
+void CPortSettingsDlg::showPortAbout(int index)
+{
+    const QString about = ::portAbout(m_portList, index);
+    m_portAbout->setText(about);
+    m_portList->setAccessibleDescription(about);
 }
 
 void CPortSettingsDlg::layOutControls()
@@ -59,6 +69,7 @@ void CPortSettingsDlg::layOutControls()
 
     auto* outer = new QVBoxLayout(this);
     outer->addWidget(m_line);
+    outer->addWidget(m_portAbout);
     outer->addStretch();
     outer->addLayout(buttons);
 }

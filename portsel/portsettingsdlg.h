@@ -30,6 +30,8 @@ public:
 
     QLineEdit* baudField() const;
     QComboBox* portList() const { return m_portList; }
+    // The device and description of the chosen port.
+    QLabel* portAbout() const { return m_portAbout; }
     QComboBox* dataBitsList() const;
     QComboBox* stopBitsList() const;
     QComboBox* parityList() const;
@@ -43,10 +45,12 @@ private:
     void layOutControls();
     void chainTabOrder();
     void fillPortList();
+    void showPortAbout(int index);
 
     PortLineSettings m_choice;
     LineSettingsControls* m_line = nullptr;
     QComboBox* m_portList = nullptr;
+    QLabel* m_portAbout = nullptr;
     QPushButton* m_okButton = nullptr;
     QPushButton* m_cancelButton = nullptr;
 };

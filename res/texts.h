@@ -121,3 +121,18 @@ inline constexpr const char* ScrlIndicatorName = "Scroll Lock indicator";
 inline constexpr const char* CaptureIndicatorName = "Capture indicator";
 inline constexpr const char* AppIconName = "Vesperline icon";
 } // namespace txt
+
+// The receive pane's view controls, and their state for screen readers.
+namespace txt {
+inline constexpr const char* HexView = "Hex";
+inline constexpr const char* TimeStamps = "Time stamps";
+inline constexpr const char* StampsOff = "Off";
+inline constexpr const char* StampsClock = "Clock";
+inline constexpr const char* StampsSincePrevious = "Since previous";
+inline constexpr const char* ControlOn = "%1 on";
+inline constexpr const char* ControlOff = "%1 off";
+inline constexpr const char* ControlChoice = "%1: %2";
+inline constexpr const char* ViewBarName = "Receive view";
+// The port settings dialog's line under the port list.
+inline constexpr const char* PortAboutName = "Port description";
+} // namespace txt

@@ -6,6 +6,7 @@
 
 #include "consoleui/linestatusstrip.h"
 #include "consoleui/recview.h"
+#include "consoleui/recviewbar.h"
 #include "consoleui/vesperlineview.h"
 
 #include <QCloseEvent>
@@ -40,7 +41,7 @@ void CSplitterFrame::OnCreateClient(const ConsoleEnvironment& environment)
     m_pConsoleView->m_pSplitFrame = this;
     m_pRecView = new CRecView(m_wndSplitter);
     m_wndSplitter->addWidget(m_pConsoleView);
-    m_wndSplitter->addWidget(m_pRecView);
+    m_wndSplitter->addWidget(withViewBar(m_pRecView));
     m_wndSplitter->setChildrenCollapsible(false);
     m_wndSplitter->setStretchFactor(1, 1);
     m_wndSplitter->setSizes({ InitialConsoleWidth, InitialConsoleWidth * 2 });

@@ -51,21 +51,6 @@ std::string allByteValues()
     return bytes + "\r\r\n\r";
 }
 
-// A connected window on its own pseudo-terminal, named COM<n>.
-struct PtyWindow {
-    explicit PtyWindow(const char* name)
-        : name(name)
-    {
-        EXPECT_TRUE(testDevices().define(name, pty.slavePath()).ok());
-        EXPECT_TRUE(win.connect(name));
-    }
-    ~PtyWindow() { testDevices().undefine(name); }
-    CVesperlineView& view() { return win.view(); }
-    std::string name;
-    PtyPair pty;
-    ConsoleWindow win;
-};
-
 class Capture : public ::testing::Test {
 protected:
     void SetUp() override { g_pStatusBar = &status; }
@@ -73,7 +58,7 @@ protected:
 
     QString indicator() const { return status.paneText(CStatusBar::CapturePane); }
     std::string path(const char* name) const { return dir.filePath(name).toStdString(); }
-    void start(PtyWindow& w, const std::string& file)
+    void start(PtyConsole& w, const std::string& file)
     {
         ui.queueFileName(QString::fromStdString(file));
         ASSERT_TRUE(w.view().runCommand(cmd::ID_START_CAPTURE));
@@ -91,7 +76,7 @@ protected:
 
 TEST_F(Capture, EveryByteValueReachesTheFileUnchanged)
 {
-    PtyWindow a("COM2");
+    PtyConsole a("COM2");
     const std::string file = path("cap.bin");
     std::ofstream(file) << std::string(5000, 'x'); // an existing file is emptied
     start(a, file);
@@ -107,7 +92,7 @@ TEST_F(Capture, EveryByteValueReachesTheFileUnchanged)
 
 TEST_F(Capture, TwoWindowsCaptureApartAndStoppingOneLeavesTheOther)
 {
-    PtyWindow a("COM2"), b("COM5");
+    PtyConsole a("COM2"), b("COM5");
     start(a, path("a.bin"));
     start(b, path("b.bin"));
     ASSERT_TRUE(a.pty.writeAll("first a"));
@@ -135,7 +120,7 @@ TEST_F(Capture, StopCaptureShowsNotActiveAlsoInAWindowNeverConnected)
 
 TEST_F(Capture, DisconnectClosesTheFileComplete)
 {
-    PtyWindow a("COM2");
+    PtyConsole a("COM2");
     start(a, path("cap.bin"));
     const std::string bytes(3000, '\r');
     ASSERT_TRUE(a.pty.writeAll(bytes));
@@ -150,7 +135,7 @@ TEST_F(Capture, DisconnectClosesTheFileComplete)
 
 TEST_F(Capture, SecondStartIsRefusedAndTheFirstGoesOn)
 {
-    PtyWindow a("COM2");
+    PtyConsole a("COM2");
     start(a, path("one.bin"));
     ASSERT_TRUE(a.view().runCommand(cmd::ID_START_CAPTURE));
     EXPECT_EQ(ui.messages, QStringList { "Capture already active" });
@@ -163,7 +148,7 @@ TEST_F(Capture, SecondStartIsRefusedAndTheFirstGoesOn)
 
 TEST_F(Capture, TheFileIsLockedWhileCapturedAndALockedFileIsRefusedUntouched)
 {
-    PtyWindow a("COM2"), b("COM5");
+    PtyConsole a("COM2"), b("COM5");
     start(a, path("cap.bin"));
     ASSERT_TRUE(a.pty.writeAll("kept"));
     ASSERT_TRUE(fileHolds(path("cap.bin"), "kept"));
@@ -180,7 +165,7 @@ TEST_F(Capture, TheFileIsLockedWhileCapturedAndALockedFileIsRefusedUntouched)
 
 TEST_F(Capture, FileThatCannotBeCreatedOrCancelledDialogChangesNothing)
 {
-    PtyWindow a("COM2");
+    PtyConsole a("COM2");
     start(a, dir.path().toStdString()); // a directory
     EXPECT_EQ(ui.messages, QStringList { "File could not be opened." });
     EXPECT_EQ(indicator(), "CAPTURE NOT ACTIVE");
@@ -192,7 +177,7 @@ TEST_F(Capture, FileThatCannotBeCreatedOrCancelledDialogChangesNothing)
 
 TEST_F(Capture, DiskFullEndsTheCaptureWithOneMessage)
 {
-    PtyWindow a("COM2");
+    PtyConsole a("COM2");
     start(a, "/dev/full");
     ASSERT_EQ(indicator(), "CAPTURE IS ACTIVE");
     ASSERT_TRUE(a.pty.writeAll("one"));

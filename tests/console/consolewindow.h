@@ -8,7 +8,10 @@
 #include "consoleui/recview.h"
 #include "consoleui/vesperlineview.h"
 #include "portio/devicenamespace.h"
+#include "tests/support/ptypair.h"
 #include "tests/support/testdevices.h"
+
+#include <gtest/gtest.h>
 
 #include <memory>
 
@@ -36,4 +39,19 @@ struct ConsoleWindow : ConsoleParts {
         view().m_portCtx.portName = portName;
         return view().OpenPort() != 0;
     }
+};
+
+// A console window connected to its own pseudo-terminal, named `name`.
+struct PtyConsole {
+    explicit PtyConsole(const char* name)
+        : name(name)
+    {
+        EXPECT_TRUE(testDevices().define(name, pty.slavePath()).ok());
+        EXPECT_TRUE(win.connect(name));
+    }
+    ~PtyConsole() { testDevices().undefine(name); }
+    CVesperlineView& view() { return win.view(); }
+    std::string name;
+    PtyPair pty;
+    ConsoleWindow win;
 };

@@ -3,8 +3,12 @@
 #include "portsel/portsettingsdlg.h"
 #include "session/portcontext.h"
 #include "tests/support/ptypair.h"
+#include "tests/support/qtfakeuiservices.h"
+#include "vboard/boardinstall.h"
 
 #include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -20,11 +24,16 @@ protected:
     void SetUp() override
     {
         m_saved = g_portPresent;
+        m_savedDevices = g_portDevice;
         ASSERT_TRUE(m_devDir.isValid() && m_linkDir.isValid());
         m_ns = std::make_unique<portio::DeviceNamespace>(
             portio::DeviceNamespace::Config { m_devDir.path().toStdString(), m_linkDir.path().toStdString() });
     }
-    void TearDown() override { g_portPresent = m_saved; }
+    void TearDown() override
+    {
+        g_portPresent = m_saved;
+        g_portDevice = m_savedDevices;
+    }
 
     void map(const char* name, const PtyPair& pty) { ASSERT_FALSE(m_ns->define(name, pty.slavePath())) << name; }
 
@@ -34,6 +43,7 @@ protected:
 
 private:
     std::array<int32_t, 99> m_saved {};
+    std::array<std::string, 99> m_savedDevices {};
 };
 
 TEST_F(PortDiscovery, FindsFreePortsOnlyAndWritesEveryEntry)
@@ -84,6 +94,44 @@ TEST_F(PortDiscovery, NothingMappedMeansNothingPresent)
     DetectPorts(*m_ns);
     for (size_t i = 0; i < g_portPresent.size(); ++i)
         EXPECT_EQ(g_portPresent[i], 0) << "COM" << i + 1;
+}
+
+TEST_F(PortDiscovery, PortListDescribesEachPortAndTheChoiceIsThePlainComName)
+{
+    PtyPair com2;
+    map("COM2", com2);
+    vboard::BoardConfig board;
+    board.ports = 2;
+    board.firstCom = 3;
+    vboard::installVirtualBoard(*m_ns, board);
+    DetectPorts(*m_ns);
+    FakeUiServices ui;
+    const struct {
+        const char* name;
+        std::string about;
+    } cases[] = {
+        { "COM2", com2.slavePath() + ", pseudo-terminal" },
+        { "COM3", "vboard:0, virtual board port 0" },
+        { "COM4", "vboard:1, virtual board port 1" },
+    };
+    for (int i = 0; i < int(std::size(cases)); ++i) {
+        const auto& c = cases[i];
+        ui.queueDialog([&](QDialog& d) {
+            auto& dlg = static_cast<CPortSettingsDlg&>(d);
+            EXPECT_EQ(dlg.portList()->count(), int(std::size(cases)));
+            EXPECT_EQ(dlg.portList()->itemText(i), c.name);
+            EXPECT_EQ(dlg.portList()->model()->index(i, 1).data().toString().toStdString(), c.about);
+            dlg.portList()->setCurrentIndex(i);
+            EXPECT_EQ(dlg.portAbout()->text().toStdString(), c.about);
+            EXPECT_EQ(dlg.portList()->accessibleDescription().toStdString(), c.about);
+            dlg.okButton()->click();
+            return dlg.result();
+        });
+        const auto chosen = runPortSettingsDialog(PortLineSettings {}, "Thread 1");
+        ASSERT_TRUE(chosen) << c.name;
+        EXPECT_EQ(chosen->portName, c.name);
+    }
+    m_ns->removeBoard();
 }
 
 } // namespace
