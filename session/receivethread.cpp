@@ -105,5 +105,9 @@ int ReceiveThreadProc(PortContext& ctx, const ReceiveSink& sink)
             break;
         }
     }
+    // A thread that ends with the line (device gone) leaves nothing it read
+    // waiting in the gather buffer: the file is complete while the window
+    // still shows the port as connected.
+    if (ctx.captureOn) ctx.captureFile.flush();
     return 1;
 }

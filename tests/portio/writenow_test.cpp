@@ -6,19 +6,26 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <thread>
 
 namespace {
 
 using namespace portio;
 
 // Fills the pty's queues through the port until the driver takes no more.
-size_t fillUp(Port& port)
+// The kernel moves bytes on to the far end's queue in the background, so
+// room can open up after a write was refused: fill again until two rounds a
+// while apart take nothing.
+void fillUp(Port& port)
 {
     const std::string block(4096, 'f');
-    size_t total = 0;
-    for (IoResult r; (r = port.writeNow(block.data(), block.size())).count > 0;)
-        total += r.count;
-    return total;
+    for (int quietRounds = 0; quietRounds < 2;) {
+        size_t taken = 0;
+        for (IoResult r; (r = port.writeNow(block.data(), block.size())).count > 0;)
+            taken += r.count;
+        quietRounds = taken == 0 ? quietRounds + 1 : 0;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
 }
 
 struct Case {
