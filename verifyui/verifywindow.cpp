@@ -126,8 +126,9 @@ void VerifyWindow::showProgress(const verify::Progress& progress)
     m_model->setProgress(progress);
     const auto& s = m_plan.settings;
     double done = 0;
-    if (s.bytes && *s.bytes > 0 && !m_plan.ports.empty())
-        done = double(progress.bytesReceived) / double(*s.bytes * m_plan.ports.size());
+    const int receiving = receivingPorts(progress);
+    if (s.bytes && *s.bytes > 0 && receiving > 0)
+        done = double(progress.bytesReceived) / double(*s.bytes * uint64_t(receiving));
     else if (s.duration && s.duration->count() > 0)
         done = progress.elapsedS * 1000.0 / double(s.duration->count());
     m_progress->setValue(int(std::clamp(done, 0.0, 1.0) * 1000));
@@ -160,21 +161,43 @@ void VerifyWindow::updateTiles()
 
 void VerifyWindow::updateSummary()
 {
+    // Passing means finished clean: a port stopped or never started has
+    // shown nothing wrong, but it has not shown that it works either.
+    int passing = 0;
     int failing = 0;
     for (int row = 0; row < m_overview->count(); ++row) {
         const TileState state = m_overview->tile(row)->state();
+        passing += state == TileState::Passed;
         failing += state == TileState::Error || state == TileState::FailedToOpen || state == TileState::NotAvailable;
     }
+    const int pending = m_overview->count() - passing - failing;
     const auto report = m_runner->report();
     const QString end = report ? (report->interrupted ? QStringLiteral(", stopped") : QStringLiteral(", finished"))
         : m_runner->stopping() ? QStringLiteral(", stopping")
                                : QString();
-    m_summary->setText(QStringLiteral("%1 passing, %2 failing, %3 bytes received, %4 s%5")
-                           .arg(m_overview->count() - failing)
+    const QString unjudged = pending == 0 ? QString()
+        : report                          ? QStringLiteral(", %1 not finished").arg(pending)
+                                          : QStringLiteral(", %1 running").arg(pending);
+    m_summary->setText(QStringLiteral("%1 passing, %2 failing%3, %4 bytes received, %5 s%6")
+                           .arg(passing)
                            .arg(failing)
+                           .arg(unjudged)
                            .arg(m_received)
                            .arg(m_elapsedS, 0, 'f', 1)
                            .arg(end));
+}
+
+// Ports that could not be opened or set, or whose source could not, never
+// receive: counting them would hold the bar short of its end for the whole run.
+int VerifyWindow::receivingPorts(const verify::Progress& progress) const
+{
+    int n = 0;
+    for (size_t i = 0; i < progress.lanes.size(); ++i) {
+        const size_t source = i < m_plan.sources.size() ? size_t(m_plan.sources[i]) : i;
+        const auto& src = source < progress.lanes.size() ? progress.lanes[source] : progress.lanes[i];
+        n += progress.lanes[i].failure.empty() && src.failure.empty();
+    }
+    return n;
 }
 
 QString VerifyWindow::tileDetails(int row) const

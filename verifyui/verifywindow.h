@@ -65,6 +65,7 @@ private:
     void onFinished();
     void updateTiles();
     void updateSummary();
+    int receivingPorts(const verify::Progress& progress) const;
     void showSelected();
     QString tileDetails(int row) const;
     int selectedRow() const;
