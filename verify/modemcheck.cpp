@@ -29,9 +29,15 @@ ModemCheck notAvailable(const PortError& e)
     return { ModemCheck::State::NotAvailable, e.text };
 }
 
+bool stopped(const std::atomic<bool>* stop)
+{
+    return stop && stop->load();
+}
+
 // Modem lines settle in microseconds on a board, in a few milliseconds
 // through a USB adapter: polled, since not every driver signals changes.
-Result<bool> follows(Port& watcher, const Step& step, std::chrono::milliseconds timeout)
+// A stopped run does not wait out the time-out of a line that never follows.
+Result<bool> follows(Port& watcher, const Step& step, std::chrono::milliseconds timeout, const std::atomic<bool>* stop)
 {
     const auto end = std::chrono::steady_clock::now() + timeout;
     for (;;) {
@@ -39,14 +45,15 @@ Result<bool> follows(Port& watcher, const Step& step, std::chrono::milliseconds 
         if (!status) return status.error();
         const uint32_t seen = *status & step.lines;
         if (seen == (step.on ? step.lines : 0)) return true;
-        if (std::chrono::steady_clock::now() >= end) return false;
+        if (std::chrono::steady_clock::now() >= end || stopped(stop)) return false;
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
 }
 
 } // namespace
 
-ModemCheck checkModemLines(Port& driver, Port& watcher, std::chrono::milliseconds timeout)
+ModemCheck checkModemLines(
+    Port& driver, Port& watcher, std::chrono::milliseconds timeout, const std::atomic<bool>* stop)
 {
     if (auto s = watcher.modemStatus(); !s) return notAvailable(s.error());
     for (const Step& step : Steps) {
@@ -54,8 +61,9 @@ ModemCheck checkModemLines(Port& driver, Port& watcher, std::chrono::millisecond
             if (e.code == ErrorCode::NotSupported) return notAvailable(e);
             return { ModemCheck::State::Failed, e.text };
         }
-        auto ok = follows(watcher, step, timeout);
+        auto ok = follows(watcher, step, timeout, stop);
         if (!ok) return notAvailable(ok.error());
+        if (stopped(stop)) return { ModemCheck::State::NotAvailable, "the run was stopped" };
         if (!*ok) return { ModemCheck::State::Failed, step.text };
     }
     return { ModemCheck::State::Passed, {} };

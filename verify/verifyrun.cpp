@@ -115,6 +115,8 @@ void VerifyRun::open()
     plain.fOutxCtsFlow = plain.fOutX = plain.fInX = false;
     plain.fRtsControl = RTS_CONTROL_ENABLE;
     for (auto& lane : m_lanes) {
+        // Ports left unopened by a stop are reported as interrupted.
+        if (stopped()) return;
         auto device = m_ns.query(lane->name);
         lane->device = device ? *device : lane->name;
         auto port = m_ns.open(lane->name, Access::ReadWrite);
@@ -144,18 +146,19 @@ void VerifyRun::prepareGroup(const std::vector<int>& members)
     for (int i : members) {
         Lane& lane = *m_lanes[size_t(i)];
         Lane& src = *m_lanes[size_t(lane.source)];
-        if (lane.usable() && src.usable()) lane.modem = checkModemLines(*src.port, *lane.port, m_settings.modemTimeout);
+        if (lane.usable() && src.usable() && !stopped())
+            lane.modem = checkModemLines(*src.port, *lane.port, m_settings.modemTimeout, m_stop);
     }
     Lane& a = *m_lanes[size_t(members.front())];
     Lane& b = *m_lanes[size_t(members.back())];
     if (a.usable() && b.usable() && m_settings.latencySamples > 0 && !stopped()) {
-        auto l = measureLatency(*a.port, *b.port, m_settings.latencySamples, m_settings.latencyTimeout);
+        auto l = measureLatency(*a.port, *b.port, m_settings.latencySamples, m_settings.latencyTimeout, m_stop);
         if (l) a.latency = b.latency = *l;
     }
     const Dcb dcb = toDcb(m_settings.line);
     for (int i : members) {
         Lane& lane = *m_lanes[size_t(i)];
-        if (!lane.usable()) continue;
+        if (!lane.usable() || stopped()) continue;
         if (auto e = lane.port->setState(dcb)) lane.failure = "line settings refused: " + e.text;
         if (auto e = lane.port->setTimeouts(loadTimeouts(m_settings.line)))
             lane.failure = "time-outs refused: " + e.text;
@@ -166,6 +169,8 @@ void VerifyRun::prepareGroup(const std::vector<int>& members)
 
 void VerifyRun::load(const ProgressFn& progress)
 {
+    // Stopped while preparing: nothing is sent, the ports close at once.
+    if (stopped()) return;
     for (size_t i = 0; i < m_lanes.size(); ++i)
         m_lanes[i]->checker = std::make_unique<StreamChecker>(
             m_settings.line.dataBits, uint32_t(m_lanes[i]->source), *m_settings.runKey);

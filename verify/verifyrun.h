@@ -40,7 +40,8 @@ struct Progress {
 // modem lines, measures latency, then sends each port's pattern while every
 // receiver checks what arrives, and judges each port. `stop` (may be null)
 // ends the run early, as interrupted: pending writes and reads are aborted
-// within one progress interval. Progress comes after the open, after the
+// within one progress interval, and the opening, modem-line check and latency
+// measurement end within one short wait. Progress comes after the open, after the
 // preparation and a few times a second while the ports send.
 class VerifyRun {
 public:

@@ -1,4 +1,5 @@
 #include "tests/support/ptypair.h"
+#include "tests/support/waitfor.h"
 #include "vboard/boardconfig.h"
 #include "vboard/boardinstall.h"
 #include "verify/portlist.h"
@@ -186,5 +187,52 @@ TEST(VerifyRun, PseudoTerminalsThroughALossyRelayFail)
             EXPECT_EQ(p.modem.state, ModemCheck::State::NotAvailable);
         }
         EXPECT_EQ(r.pass, !lossy);
+    }
+}
+
+struct PreparationStall {
+    const char* name;
+    const char* board; // a fault that holds the preparation for its whole time-out
+};
+
+// Stop while the run prepares ends it within a short wait, not after the
+// modem-line or latency time-out: every port is reported interrupted with
+// nothing sent, and every port is closed (it opens again).
+TEST(VerifyRun, StopWhilePreparingEndsTheRunWithThePortsClosed)
+{
+    const PreparationStall stalls[] = {
+        { "modem lines that never follow", "ports=4,nocts=COM4,queue=65536" },
+        { "a byte that never comes back", "ports=4,drop=COM5:1,queue=65536" },
+    };
+    for (const PreparationStall& c : stalls) {
+        SCOPED_TRACE(c.name);
+        portio::DeviceNamespace ns;
+        auto config = vboard::parseBoardOption(c.board);
+        ASSERT_TRUE(config) << config.error().text;
+        vboard::installVirtualBoard(ns, *config);
+        auto s = fastSettings(2000);
+        // Far longer than the wait below: only the stop can end these.
+        s.modemTimeout = s.latencyTimeout = std::chrono::seconds(60);
+        const std::vector<std::string> names { "COM3", "COM4", "COM5", "COM6" };
+        std::atomic<bool> stop { false }, opened { false }, ended { false };
+        RunReport r;
+        std::thread run([&] {
+            r = VerifyRun(ns, names, { 0, 1, 2, 3 }, s, &stop).run([&](const Progress&) { opened = true; });
+            ended = true;
+        });
+        // The first progress comes once the ports are open, before the preparation.
+        ASSERT_TRUE(waitFor([&] { return opened.load(); }, std::chrono::seconds(30)));
+        stop = true;
+        const bool endedInTime = waitFor([&] { return ended.load(); }, std::chrono::seconds(20));
+        run.join();
+        EXPECT_TRUE(endedInTime);
+        EXPECT_TRUE(r.interrupted);
+        EXPECT_FALSE(r.pass);
+        ASSERT_EQ(r.ports.size(), 4u);
+        for (const auto& p : r.ports) {
+            EXPECT_EQ(p.reason, "interrupted") << p.port;
+            EXPECT_EQ(p.bytesSent, 0u) << p.port;
+            EXPECT_TRUE(ns.open(p.port, portio::Access::ReadWrite)) << p.port;
+        }
     }
 }
