@@ -24,6 +24,8 @@ QColor colourOf(TileState state)
         return QColor(0xe0, 0x40, 0x40);
     case TileState::FailedToOpen:
         return QColor(0xf0, 0xa0, 0x30);
+    case TileState::Busy:
+        return QColor(0xb0, 0x90, 0xd8);
     default:
         return QColor(0x70, 0x70, 0x70);
     }

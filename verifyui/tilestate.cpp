@@ -17,6 +17,8 @@ const char* tileStateName(TileState state)
         return "error";
     case TileState::FailedToOpen:
         return "failed to open";
+    case TileState::Busy:
+        return "busy";
     default:
         return "not available";
     }
@@ -24,8 +26,11 @@ const char* tileStateName(TileState state)
 
 TileState tileStateOf(const verify::PortProgress& p, const verify::PortReport* report)
 {
-    if (p.openError)
+    if (p.openError) {
+        // Held by another is not a fault of the port: it says so.
+        if (*p.openError == portio::ErrorCode::Busy) return TileState::Busy;
         return *p.openError == portio::ErrorCode::NotFound ? TileState::NotAvailable : TileState::FailedToOpen;
+    }
     if (report) {
         if (report->pass) return TileState::Passed;
         // Stopped before it was done, with nothing wrong found.

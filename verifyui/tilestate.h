@@ -8,7 +8,8 @@
 namespace verifyui {
 
 // What one port's tile shows at a glance.
-enum class TileState : uint8_t { Waiting, RunningClean, Passed, Stopped, Error, FailedToOpen, NotAvailable };
+// Busy: held by a console window, a torture run or another program.
+enum class TileState : uint8_t { Waiting, RunningClean, Passed, Stopped, Error, FailedToOpen, Busy, NotAvailable };
 
 // The words screen readers say after the port's name: "COM5, error".
 const char* tileStateName(TileState state);

@@ -168,7 +168,8 @@ void VerifyWindow::updateSummary()
     for (int row = 0; row < m_overview->count(); ++row) {
         const TileState state = m_overview->tile(row)->state();
         passing += state == TileState::Passed;
-        failing += state == TileState::Error || state == TileState::FailedToOpen || state == TileState::NotAvailable;
+        failing += state == TileState::Error || state == TileState::FailedToOpen || state == TileState::Busy
+            || state == TileState::NotAvailable;
     }
     const int pending = m_overview->count() - passing - failing;
     const auto report = m_runner->report();

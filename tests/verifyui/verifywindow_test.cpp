@@ -1,8 +1,10 @@
 // The Verify Ports dialog and its run window, driven as a person would, on
 // the virtual board: the table, the tiles, the first error, the saved files.
 #include "portsel/linesettingscontrols.h"
+#include "session/consolesession.h"
 #include "tests/support/qtfakeuiservices.h"
 #include "tests/support/waitfor.h"
+#include "torture/torturerun.h"
 #include "vboard/boardconfig.h"
 #include "vboard/boardinstall.h"
 #include "verifyui/boardoverview.h"
@@ -113,10 +115,42 @@ protected:
     QTemporaryDir m_dir;
 };
 
+// Who holds a port while the run opens it.
+enum class Holder { Nobody, Handle, Console, Torture };
+
+// Holds COM4 as `holder` does for as long as it lives.
+class PortHolder {
+public:
+    PortHolder(portio::DeviceNamespace& ns, Holder holder)
+    {
+        if (holder == Holder::Handle) m_handle = std::move(*ns.open("COM4", portio::Access::ReadWrite));
+        if (holder == Holder::Console) {
+            m_console = std::make_unique<ConsoleSession>(ns);
+            m_console->InitPortContext();
+            m_console->m_portCtx.portName = "COM4";
+            EXPECT_EQ(m_console->OpenPort(), 1);
+        }
+        if (holder == Holder::Torture) {
+            m_torture = std::make_unique<torture::TortureRun>();
+            EXPECT_TRUE(m_torture->start(ns, { 4, 1, 115200 }, [](const std::string& text) { ADD_FAILURE() << text; }));
+        }
+    }
+    ~PortHolder()
+    {
+        if (m_console) m_console->ClosePort();
+        if (m_torture) m_torture->stop();
+    }
+
+private:
+    portio::PortPtr m_handle;
+    std::unique_ptr<ConsoleSession> m_console;
+    std::unique_ptr<torture::TortureRun> m_torture;
+};
+
 struct RunCase {
     const char* name;
     const char* board;
-    const char* hold; // a port another holds for the run, or ""
+    Holder hold; // of COM4, for the whole run
     const char* failing; // the port expected to fail, or ""
     const char* tileState; // of the failing port
     const char* reason; // the start of its reason
@@ -124,19 +158,21 @@ struct RunCase {
 
 // A clean run passes every port; a port that drops bytes fails in the table,
 // on its tile and in the saved report, with its first error shown; a port
-// another holds is reported busy while the others run.
+// held by another handle, a console session or a torture run is reported
+// busy (not as failed to open) while the others run.
 TEST_F(VerifyPorts, EveryPortEndsInTheTableTileAndReportAsItRan)
 {
     const RunCase cases[] = {
-        { "clean", "", "", "", "", "" },
-        { "drop", "drop=COM5:0.01", "", "COM5", "error", "fail: " },
-        { "busy", "", "COM4", "COM4", "failed to open", "fail: busy" },
+        { "clean", "", Holder::Nobody, "", "", "" },
+        { "drop", "drop=COM5:0.01", Holder::Nobody, "COM5", "error", "fail: " },
+        { "busy", "", Holder::Handle, "COM4", "busy", "fail: busy" },
+        { "console", "", Holder::Console, "COM4", "busy", "fail: busy" },
+        { "torture", "", Holder::Torture, "COM4", "busy", "fail: busy" },
     };
     for (const RunCase& c : cases) {
         SCOPED_TRACE(c.name);
         install(c.board);
-        portio::PortPtr held;
-        if (*c.hold) held = std::move(*m_ns->open(c.hold, portio::Access::ReadWrite));
+        auto held = std::make_unique<PortHolder>(*m_ns, c.hold);
         VerifyWindow* w = start([](VerifyPortsDlg& d) { listAndBytes(d, "COM3-COM10", "16384"); });
         ASSERT_TRUE(w);
         ASSERT_TRUE(settle([&] { return done(w); }));
@@ -148,8 +184,8 @@ TEST_F(VerifyPorts, EveryPortEndsInTheTableTileAndReportAsItRan)
             const bool fails = port == c.failing;
             const QString result = cell(row, PortResultsModel::Result);
             EXPECT_EQ(result.startsWith(QString::fromLatin1(fails ? c.reason : "pass")), true) << result.toStdString();
-            EXPECT_EQ(w->overview()->tile(row)->accessibleName(),
-                QString::fromStdString(port + ", " + (fails ? c.tileState : "passed")));
+            EXPECT_EQ(w->overview()->tile(row)->accessibleName().toStdString(),
+                port + ", " + (fails ? c.tileState : "passed"));
             EXPECT_EQ(report["ports"][row]["port"], port);
             EXPECT_EQ(report["ports"][row]["result"], fails ? "fail" : "pass");
             if (!fails) {
