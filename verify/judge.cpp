@@ -11,19 +11,6 @@ std::string countText(uint64_t n, const char* what)
     return std::to_string(n) + (n == 1 ? " byte " : " bytes ") + what;
 }
 
-std::string streamReason(const PortReport& p)
-{
-    const StreamCounts& s = p.stream;
-    if (s.misrouted)
-        return "receives " + (p.misroutedFrom.empty() ? std::string("another port") : p.misroutedFrom.front())
-            + "'s data";
-    if (s.lost) return countText(s.lost, "lost");
-    if (s.corrupt) return countText(s.corrupt, "corrupted");
-    if (s.duplicate) return countText(s.duplicate, "duplicated");
-    if (s.reordered) return countText(s.reordered, "out of order");
-    return {};
-}
-
 std::string lineReason(const PortReport& p)
 {
     if (!p.lineErrors || !p.lineErrors->total()) return {};
@@ -42,6 +29,17 @@ std::string rateReason(const PortReport& p, double minRate)
 
 } // namespace
 
+std::string streamFault(const StreamCounts& s, const std::vector<std::string>& misroutedFrom)
+{
+    if (s.misrouted)
+        return "receives " + (misroutedFrom.empty() ? std::string("another port") : misroutedFrom.front()) + "'s data";
+    if (s.lost) return countText(s.lost, "lost");
+    if (s.corrupt) return countText(s.corrupt, "corrupted");
+    if (s.duplicate) return countText(s.duplicate, "duplicated");
+    if (s.reordered) return countText(s.reordered, "out of order");
+    return {};
+}
+
 const char* modemStateName(ModemCheck::State state)
 {
     switch (state) {
@@ -57,7 +55,7 @@ const char* modemStateName(ModemCheck::State state)
 void judge(PortReport& p, const VerifySettings& settings)
 {
     if (p.reason.empty() && p.bytesSent == 0) p.reason = "nothing was sent";
-    if (p.reason.empty()) p.reason = streamReason(p);
+    if (p.reason.empty()) p.reason = streamFault(p.stream, p.misroutedFrom);
     if (p.reason.empty() && p.bytesReceived < p.bytesSent) p.reason = countText(p.bytesSent - p.bytesReceived, "lost");
     // More than was sent can only be extra, however well it matches.
     if (p.reason.empty() && p.bytesReceived > p.bytesSent)

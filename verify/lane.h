@@ -37,6 +37,7 @@ struct Lane {
     // The checker's counts as of its last read, for progress shown while it runs.
     mutable std::mutex countsMutex;
     StreamCounts countsNow;
+    std::optional<FirstError> firstErrorNow;
     Clock::time_point firstByte {};
     size_t firstCount = 0;
     Clock::time_point lastByte {};

@@ -53,5 +53,8 @@ struct RunReport {
 
 // Decides a port's result from its counts; the first reason found is kept.
 void judge(PortReport& port, const VerifySettings& settings);
+// The first fault in a receiver's counts ("12 bytes lost"), or nothing;
+// `misroutedFrom` names the ports whose data came instead, when known.
+std::string streamFault(const StreamCounts& counts, const std::vector<std::string>& misroutedFrom);
 
 } // namespace verify

@@ -245,6 +245,7 @@ void VerifyRun::receive(Lane& lane)
             {
                 std::lock_guard lock(lane.countsMutex);
                 lane.countsNow = lane.checker->counts();
+                if (!lane.firstErrorNow) lane.firstErrorNow = lane.checker->firstError();
             }
             lane.received += r.count;
             lane.lastByte = now;
@@ -296,14 +297,7 @@ PortReport VerifyRun::reportFor(Lane& lane)
     p.bytesReceived = lane.received;
     p.modem = lane.modem;
     p.latency = lane.latency;
-    if (!lane.failure.empty())
-        p.reason = lane.failure;
-    else if (!src.failure.empty())
-        p.reason = src.name + " (its source) " + src.failure;
-    else if (!src.sendFailure.empty())
-        p.reason = (&src == &lane ? std::string() : src.name + " (its source): ") + src.sendFailure;
-    else
-        p.reason = lane.receiveFailure;
+    p.reason = troubleOf(lane);
     if (lane.checker) {
         p.stream = lane.checker->counts();
         p.firstError = lane.checker->firstError();
@@ -320,6 +314,18 @@ PortReport VerifyRun::reportFor(Lane& lane)
         if (auto now = lane.port->lineCounters()) p.lineErrors = *now - *lane.countersAtStart;
     judge(p, m_settings);
     return p;
+}
+
+// Why a port cannot pass, short of its counts: its own trouble first, then
+// its source's. A thread's text is read only once the thread is done with it.
+std::string VerifyRun::troubleOf(const Lane& lane) const
+{
+    const Lane& src = *m_lanes[size_t(lane.source)];
+    if (!lane.failure.empty()) return lane.failure;
+    if (!src.failure.empty()) return src.name + " (its source) " + src.failure;
+    if (src.sendDone && !src.sendFailure.empty())
+        return (&src == &lane ? std::string() : src.name + " (its source): ") + src.sendFailure;
+    return lane.receiveDone ? lane.receiveFailure : std::string();
 }
 
 // A writer waits for its line up to its time-out; stopping must not.
@@ -341,9 +347,13 @@ PortProgress VerifyRun::progressOf(const Lane& lane) const
     {
         std::lock_guard lock(lane.countsMutex);
         p.stream = lane.countsNow;
+        p.firstError = lane.firstErrorNow;
     }
     p.failure = lane.failure;
     p.openError = lane.openError;
+    // A fault the receiver found stays a fault: shown while the run goes on.
+    p.reason = troubleOf(lane);
+    if (p.reason.empty()) p.reason = streamFault(p.stream, {});
     return p;
 }
 

@@ -25,6 +25,10 @@ struct PortProgress {
     StreamCounts stream; // found wrong so far
     std::string failure; // why it cannot take part ("busy" when another holds it)
     std::optional<portio::ErrorCode> openError;
+    // Why it fails, as far as is known so far (empty: nothing wrong yet), and
+    // where its received stream first went wrong.
+    std::string reason;
+    std::optional<FirstError> firstError;
 };
 
 struct Progress {
@@ -62,6 +66,7 @@ private:
     void receive(Lane& lane);
     bool receiverDone(Lane& lane, Clock::time_point progressAt, std::optional<Clock::time_point>& completeAt) const;
     PortReport reportFor(Lane& lane);
+    std::string troubleOf(const Lane& lane) const;
     bool stopped() const { return m_stop && m_stop->load(); }
     Progress progress() const;
     PortProgress progressOf(const Lane& lane) const;

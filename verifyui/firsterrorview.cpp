@@ -65,28 +65,35 @@ FirstErrorView::FirstErrorView(QWidget* parent)
 
 void FirstErrorView::showPort(const QString& port, const verify::PortReport* r)
 {
-    m_dump->clear();
-    m_counters->clear();
-    if (port.isEmpty()) {
-        m_heading->setText(QStringLiteral("Select a port to see its first error."));
-        return;
-    }
-    if (!r) {
-        m_heading->setText(port + QStringLiteral(": the run is still going."));
-        return;
-    }
-    m_counters->setText(lineCountersText(*r));
-    if (r->pass) {
-        m_heading->setText(port + QStringLiteral(": passed, no error."));
-    } else if (r->firstError) {
-        m_heading->setText(port
+    if (port.isEmpty()) return display(QStringLiteral("Select a port to see its first error."), {}, {});
+    if (!r) return display(port + QStringLiteral(": the run is still going."), {}, {});
+    if (r->pass) return display(port + QStringLiteral(": passed, no error."), {}, lineCountersText(*r));
+    showFault(port, r->reason, r->firstError, lineCountersText(*r));
+}
+
+void FirstErrorView::showRunning(const QString& port, const verify::PortProgress& p)
+{
+    if (p.reason.empty()) return showPort(port, nullptr);
+    // The line-error counters are read at the end.
+    showFault(port, p.reason, p.firstError, {});
+}
+
+void FirstErrorView::showFault(const QString& port, const std::string& reason,
+    const std::optional<verify::FirstError>& error, const QString& counters)
+{
+    if (!error) return display(port + QStringLiteral(": ") + QString::fromStdString(reason), {}, counters);
+    display(port
             + QStringLiteral(": first error at offset %1 of what it received (%2)")
-                  .arg(r->firstError->offset)
-                  .arg(QString::fromStdString(r->reason)));
-        m_dump->setPlainText(firstErrorDump(*r->firstError));
-    } else {
-        m_heading->setText(port + QStringLiteral(": ") + QString::fromStdString(r->reason));
-    }
+                  .arg(error->offset)
+                  .arg(QString::fromStdString(reason)),
+        firstErrorDump(*error), counters);
+}
+
+void FirstErrorView::display(const QString& heading, const QString& dump, const QString& counters)
+{
+    if (m_heading->text() != heading) m_heading->setText(heading);
+    if (m_dump->toPlainText() != dump) m_dump->setPlainText(dump);
+    if (m_counters->text() != counters) m_counters->setText(counters);
 }
 
 QString FirstErrorView::heading() const

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "verify/report.h"
+#include "verify/verifyrun.h"
 
 #include <QWidget>
 
@@ -19,11 +20,18 @@ public:
 
     // Nothing: no port selected, or the run is not over.
     void showPort(const QString& port, const verify::PortReport* report);
+    // While the run goes on: the port's first error or reason, as soon as it has one.
+    void showRunning(const QString& port, const verify::PortProgress& progress);
     QString heading() const;
     QString dump() const;
     QString counters() const;
 
 private:
+    void showFault(const QString& port, const std::string& reason, const std::optional<verify::FirstError>& error,
+        const QString& counters);
+    // Leaves what is already shown alone: the window redraws several times a second.
+    void display(const QString& heading, const QString& dump, const QString& counters);
+
     QLabel* m_heading = nullptr;
     QPlainTextEdit* m_dump = nullptr;
     QLabel* m_counters = nullptr;

@@ -122,6 +122,8 @@ QString PortResultsModel::result(int row) const
     const verify::PortReport* r = reportAt(row);
     if (r) return r->pass ? QStringLiteral("pass") : QStringLiteral("fail: ") + QString::fromStdString(r->reason);
     if (!p.failure.empty()) return QString::fromStdString(p.failure);
+    // A fault found while the run goes on is shown at once; it cannot pass any more.
+    if (!p.reason.empty()) return QStringLiteral("fail: ") + QString::fromStdString(p.reason);
     return QString::fromLatin1(tileStateName(tileStateOf(p, nullptr)));
 }
 

@@ -36,7 +36,7 @@ TileState tileStateOf(const verify::PortProgress& p, const verify::PortReport* r
         // Stopped before it was done, with nothing wrong found.
         return report->reason == "interrupted" ? TileState::Stopped : TileState::Error;
     }
-    if (!p.failure.empty() || p.stream.total() > 0) return TileState::Error;
+    if (!p.failure.empty() || !p.reason.empty() || p.stream.total() > 0) return TileState::Error;
     return p.phase == verify::PortProgress::Phase::Waiting ? TileState::Waiting : TileState::RunningClean;
 }
 

@@ -134,6 +134,8 @@ void VerifyWindow::showProgress(const verify::Progress& progress)
     m_progress->setValue(int(std::clamp(done, 0.0, 1.0) * 1000));
     updateTiles();
     updateSummary();
+    // A port's first error is shown as soon as it is found, not at the end.
+    showSelected();
 }
 
 void VerifyWindow::onFinished()
@@ -236,10 +238,11 @@ void VerifyWindow::showSelected()
 {
     const int row = selectedRow();
     m_overview->select(row);
-    if (row < 0)
-        m_firstError->showPort(QString(), nullptr);
+    const QString port = row < 0 ? QString() : QString::fromStdString(m_model->portAt(row));
+    if (row >= 0 && !m_model->reportAt(row))
+        m_firstError->showRunning(port, m_model->progressAt(row));
     else
-        m_firstError->showPort(QString::fromStdString(m_model->portAt(row)), m_model->reportAt(row));
+        m_firstError->showPort(port, row < 0 ? nullptr : m_model->reportAt(row));
 }
 
 void VerifyWindow::closeEvent(QCloseEvent* event)

@@ -211,6 +211,52 @@ TEST_F(VerifyPorts, EveryPortEndsInTheTableTileAndReportAsItRan)
     }
 }
 
+struct RunningFault {
+    const char* name;
+    const char* board;
+    Holder hold;
+    int row; // of the faulty port
+    const char* result; // the start of its result while the run goes on
+    const char* heading; // the start of its first-error heading
+    bool dump; // whether the expected and received bytes are shown
+};
+
+// A port's fault shows in the table and the first-error view as soon as it
+// is found, while the run still goes on: not only once it is over.
+TEST_F(VerifyPorts, AFaultShowsWhileTheRunGoesOn)
+{
+    const RunningFault faults[] = {
+        { "drop", "drop=COM5:0.01", Holder::Nobody, 2, "fail: ", "COM5: first error at offset ", true },
+        { "busy", "", Holder::Handle, 1, "busy", "COM4: busy", false },
+    };
+    for (const RunningFault& c : faults) {
+        SCOPED_TRACE(c.name);
+        install(c.board);
+        auto held = std::make_unique<PortHolder>(*m_ns, c.hold);
+        VerifyWindow* w = start([](VerifyPortsDlg& d) {
+            listAndBytes(d, "COM3-COM10", "1");
+            d.durationChoice()->setChecked(true);
+            d.durationField()->setValue(3600);
+        });
+        ASSERT_TRUE(w);
+        w->selectPort(c.row);
+        FirstErrorView* view = w->firstErrorView();
+        EXPECT_TRUE(settle([&] { return view->heading().startsWith(c.heading); })) << view->heading().toStdString();
+        EXPECT_FALSE(done(w));
+        const QString result = cell(c.row, PortResultsModel::Result);
+        EXPECT_TRUE(result.startsWith(c.result)) << result.toStdString();
+        if (c.dump) {
+            EXPECT_TRUE(result.endsWith(" lost")) << result.toStdString();
+            EXPECT_GT(cell(c.row, PortResultsModel::Lost).toULongLong(), 0u);
+            const QStringList dump = view->dump().split('\n');
+            ASSERT_EQ(dump.size(), 2) << view->dump().toStdString();
+            EXPECT_TRUE(dump[0].startsWith("expected") && dump[1].startsWith("received"));
+        }
+        w->close();
+        held.reset();
+    }
+}
+
 // The file type chosen in the save dialog picks the writer: the same files as vesperline-cli's.
 TEST_F(VerifyPorts, SaveReportWritesTheTypeChosen)
 {
