@@ -188,17 +188,38 @@ TEST_F(VerifyPorts, EveryPortEndsInTheTableTileAndReportAsItRan)
                 port + ", " + (fails ? c.tileState : "passed"));
             EXPECT_EQ(report["ports"][row]["port"], port);
             EXPECT_EQ(report["ports"][row]["result"], fails ? "fail" : "pass");
+            // The table and the saved report tell the same counts.
+            const nlohmann::json& saved = report["ports"][row];
+            EXPECT_EQ(saved["errors"]["lost"], cell(row, PortResultsModel::Lost).toULongLong());
+            EXPECT_EQ(saved["bytes_received"], cell(row, PortResultsModel::Received).toULongLong());
             if (!fails) {
                 EXPECT_EQ(cell(row, PortResultsModel::Received), "16384");
+                EXPECT_EQ(saved["errors"]["lost"], 0u);
             }
         }
         EXPECT_EQ(report["result"], *c.failing ? "fail" : "pass");
         EXPECT_EQ(w->summary()->text().startsWith(*c.failing ? "7 passing, 1 failing" : "8 passing, 0 failing"), true)
             << w->summary()->text().toStdString();
         if (std::string(c.name) == "drop") {
+            // Every byte sent either arrived or is counted lost, and the
+            // first error lies in what arrived.
+            const nlohmann::json& com5 = report["ports"][2];
+            const uint64_t lost = com5["errors"]["lost"];
+            const uint64_t received = com5["bytes_received"];
+            EXPECT_GT(lost, 0u);
+            EXPECT_EQ(com5["bytes_sent"], 16384u);
+            EXPECT_EQ(received + lost, 16384u);
+            const std::string reason = std::to_string(lost) + " bytes lost";
+            EXPECT_EQ(com5["reason"], reason);
+            EXPECT_EQ(cell(2, PortResultsModel::Result).toStdString(), "fail: " + reason);
+            ASSERT_TRUE(com5["first_error"].is_object()) << com5.dump();
+            const uint64_t offset = com5["first_error"]["offset"];
+            EXPECT_LT(offset, received);
+            EXPECT_NE(com5["first_error"]["expected_hex"], com5["first_error"]["received_hex"]);
             w->selectPort(2);
             const std::string heading = w->firstErrorView()->heading().toStdString();
-            EXPECT_NE(heading.find("COM5: first error at offset "), std::string::npos) << heading;
+            EXPECT_EQ(heading,
+                "COM5: first error at offset " + std::to_string(offset) + " of what it received (" + reason + ")");
             const QStringList dump = w->firstErrorView()->dump().split('\n');
             ASSERT_EQ(dump.size(), 2);
             EXPECT_TRUE(dump[0].startsWith("expected") && dump[1].startsWith("received"))
