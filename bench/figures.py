@@ -28,6 +28,7 @@ EXPECTED = [
     ("torture.min_port_line_rate", "the same run: lowest port's share of its line rate", ">=0.99"),
     ("board.engine_cpu_per_s", "the same 96 ports: board engine alone, CPU s per s", "<=0.05"),
     ("latency.p99_vs_idle", "event-loop latency p99 during a 96-port run vs idle", "<=1.2"),
+    ("verifyui.refresh_cpu_per_s", "Verify Ports window refreshing 96 ports at its own rate: process CPU s per s", "<=0.02"),
     ("pane.vs_cat", "receive pane, live, vs `cat` on the same pseudo-terminal", ">=0.3"),
     ("capture.vs_cat", "capture to file vs `cat > file`, file identical (SHA-256)", ">=0.3"),
     ("keystroke.median_vs_write", "keystroke to peer, median, vs a direct write", "<=1.5"),
