@@ -30,12 +30,13 @@ void LineStatusLink::watch(ConsoleSession::Events& events)
         noteReceived(bytes.size());
         if (inner) inner(bytes);
     };
-    // On the session's own thread, like the strip.
+    // On the session's own thread, like the strip. The text is in the line's
+    // Latin-1, as the pane shows it.
     events.deviceChanged
         = [this, inner = std::move(events.deviceChanged)](DeviceChange change, const std::string& text) {
               if (inner) inner(change, text);
               attachStrip();
-              if (m_strip) m_strip->setStatusText(QString::fromStdString(text));
+              if (m_strip) m_strip->setStatusText(QString::fromLatin1(text.data(), qsizetype(text.size())));
           };
 }
 
