@@ -11,6 +11,13 @@ bool isGone(const PortError& e)
     return e.code == ErrorCode::DeviceGone || e.code == ErrorCode::Aborted;
 }
 
+// A port that has no such facility says so every time; any other failure
+// may be a moment's trouble of the driver.
+bool lacks(const PortError& e)
+{
+    return e.code == ErrorCode::NotSupported;
+}
+
 Level level(bool high)
 {
     return high ? Level::High : Level::Low;
@@ -109,9 +116,12 @@ LineState LineStatusMonitor::poll()
     return m_state;
 }
 
-// A port without modem lines (or one that is gone) reports none of the six.
+// A port without modem lines (or one that is gone) reports none of the six;
+// one whose query failed once keeps the last levels until the next answer.
 void LineStatusMonitor::takeModem(const Result<uint32_t>& modem)
 {
+    m_state.stale = m_modemLines && !modem && !lacks(modem.error());
+    if (m_state.stale) return;
     if (!modem || !m_modemLines) {
         m_modemLines = false;
         m_state.cts = m_state.dsr = m_state.dcd = m_state.ri = Level::Unavailable;
@@ -129,7 +139,7 @@ void LineStatusMonitor::takeErrors(const Result<LineCounters>& counters)
 {
     if (m_state.portGone) return; // the last counts stay on show
     if (!counters) {
-        m_state.errors.reset();
+        if (lacks(counters.error())) m_state.errors.reset(); // else the last counts stay
         return;
     }
     m_errorLast = counters.value();
