@@ -151,6 +151,7 @@ int ConsoleSession::ClosePort()
     if (m_portCtx.readerThread.joinable()) m_portCtx.readerThread.join();
     m_watch.reset(); // after the join: the thread may still have noted an error
     m_waiting = false;
+    m_retryDelay = {};
     releasePort();
     StopCapture();
     return 1;
