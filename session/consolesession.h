@@ -54,6 +54,9 @@ public:
         std::function<void()> closing;
         // What one write moved onto the line; on the writing thread.
         std::function<void(size_t bytes)> sent;
+        // What one read took off the line (not the lines the session adds
+        // to what it hands `received`); on the reading thread.
+        ReadCount read;
     };
 
     explicit ConsoleSession(portio::DeviceNamespace& devices, Events events = {});

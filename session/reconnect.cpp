@@ -87,6 +87,7 @@ void ConsoleSession::drainInput()
         const uint32_t n = ReadChunk(&m_portCtx, buffer, std::min(left, RxChunkSize));
         if (n == 0) break;
         left -= n;
+        if (m_events.read) m_events.read(n);
         if (m_portCtx.captureOn) m_portCtx.captureFile.write(buffer, n);
         if (m_events.received) m_events.received(std::string_view(reinterpret_cast<const char*>(buffer), n));
     }
@@ -109,7 +110,8 @@ void ConsoleSession::reopenPort()
         m_waiting = true;
         return retryReopen();
     }
-    m_portCtx.portHandle->escape(portio::EscapeFunction::SETDTR);
+    // The settings already gave RTS and DTR the user's levels.
+    if (m_portCtx.dtrChosen.value_or(true)) m_portCtx.portHandle->escape(portio::EscapeFunction::SETDTR);
 }
 
 // Said once per return of the device; the watch asks again, each time a
