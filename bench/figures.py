@@ -34,6 +34,7 @@ EXPECTED = [
     ("keystroke.median_vs_write", "keystroke to peer, median, vs a direct write", "<=1.5"),
     ("portio.read_vs_plain", "port layer read vs a plain read loop", ">=0.9"),
     ("portio.write_vs_plain", "port layer write vs a plain write loop", ">=0.9"),
+    ("linestatus.cpu_vs_reader", "line status monitor + strip at 921600 baud: process CPU vs the reader alone", "<=2.0"),
     ("memory.1g_vs_10m", "memory after 1 GB through a pane vs after 10 MB", "<=1.1"),
     ("terminals.tio_vs_cat", "`tio --log` vs `cat > file` (at most Vesperline's capture)", "<=capture"),
     ("terminals.picocom_vs_cat", "`picocom --logfile` vs `cat > file` (at most Vesperline's capture)", "<=capture"),

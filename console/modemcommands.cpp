@@ -37,9 +37,10 @@ void runModemLineCommand(ConsoleTarget& view, const ModemLineCommand& command)
     // The port layer carries the request out before it returns, so nothing
     // is left pending when the areas go away.
     const bool ok = port && port->deviceControl(command.controlCode, in, sizeof in, out, sizeof out, &returned).ok();
-    if (ok)
+    if (ok) {
+        rememberOutput(view.m_portCtx, command.controlCode);
         view.modemLineSet(command.controlCode);
-    else
+    } else
         UiServices::current().messageBox(QString::fromLatin1(command.failureText));
 }
 

@@ -26,16 +26,14 @@ void LineStatusLink::watch(ConsoleSession::Events& events)
     events.connected = [this] { start(); };
     events.closing = [this] { stop(); };
     events.sent = [this](size_t n) { noteSent(n); };
-    events.received = [this, inner = std::move(events.received)](std::string_view bytes) {
-        noteReceived(bytes.size());
-        if (inner) inner(bytes);
-    };
-    // On the session's own thread, like the strip.
+    events.read = [this](size_t n) { noteReceived(n); };
+    // On the session's own thread, like the strip. The text is in the line's
+    // Latin-1, as the pane shows it.
     events.deviceChanged
         = [this, inner = std::move(events.deviceChanged)](DeviceChange change, const std::string& text) {
               if (inner) inner(change, text);
               attachStrip();
-              if (m_strip) m_strip->setStatusText(QString::fromStdString(text));
+              if (m_strip) m_strip->setStatusText(QString::fromLatin1(text.data(), qsizetype(text.size())));
           };
 }
 
@@ -50,13 +48,17 @@ void LineStatusLink::start()
     attachStrip();
     auto port = m_target.m_portCtx.portHandle;
     if (!port) return;
-    auto monitor = std::make_unique<LineStatusMonitor>(port, [this](const LineState& s) { post(s); });
+    LineStatusMonitor::Options options;
+    options.tally = m_tally;
+    auto monitor = std::make_unique<LineStatusMonitor>(
+        port, [this](const LineState& s) { post(s); }, options);
     std::lock_guard lock(m_monitorMutex);
     m_monitor = std::move(monitor);
 }
 
 // The monitor lets go of the port before the close touches it; the strip
-// keeps the last counts, with no line shown as known.
+// keeps the last counts, with no line shown as known, and the next
+// connection's monitor goes on from them.
 void LineStatusLink::stop()
 {
     std::unique_ptr<LineStatusMonitor> monitor;
@@ -67,6 +69,7 @@ void LineStatusLink::stop()
     if (!monitor) return;
     monitor->stop();
     LineState last = monitor->state();
+    if (last.errors) m_tally->keepErrors(*last.errors);
     last.cts = last.dsr = last.dcd = last.ri = last.rts = last.dtr = Level::Unavailable;
     last.rxRate = last.txRate = 0;
     post(last);
@@ -89,12 +92,32 @@ void LineStatusLink::attachStrip()
 
 void LineStatusLink::noteReceived(size_t bytes)
 {
-    withMonitor([bytes](LineStatusMonitor& m) { m.noteReceived(bytes); });
+    m_tally->addReceived(bytes);
+    showIdleCounts();
 }
 
 void LineStatusLink::noteSent(size_t bytes)
 {
-    withMonitor([bytes](LineStatusMonitor& m) { m.noteSent(bytes); });
+    m_tally->addSent(bytes);
+    showIdleCounts();
+}
+
+// Bytes moved while no monitor looks (the last chunk before a close, the
+// input drained when the device went) are shown at once.
+void LineStatusLink::showIdleCounts()
+{
+    {
+        std::lock_guard lock(m_monitorMutex);
+        if (m_monitor) return; // shown at its next look
+    }
+    LineState state;
+    {
+        std::lock_guard lock(m_stateMutex);
+        state = m_latest;
+    }
+    state.rxBytes = m_tally->received();
+    state.txBytes = m_tally->sent();
+    post(state);
 }
 
 void LineStatusLink::modemLineSet(uint32_t controlCode)
@@ -129,6 +152,7 @@ void LineStatusLink::resetCounters()
         watching = true;
     });
     if (watching) return; // the monitor publishes the zeros itself
+    m_tally->reset();
     std::lock_guard lock(m_stateMutex);
     m_latest.rxBytes = m_latest.txBytes = 0;
     if (m_latest.errors) m_latest.errors = linestatus::ErrorCounts {};

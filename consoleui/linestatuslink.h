@@ -29,7 +29,7 @@ public:
     ~LineStatusLink() override;
 
     // Adds the link's part to the session's callbacks: the connect and close
-    // notifications, the byte counts (the receive sink is wrapped).
+    // notifications, the byte counts.
     void watch(ConsoleSession::Events& events);
 
     // An Assert/Drop RTS or DTR request the port carried out.
@@ -41,6 +41,7 @@ private:
     void attachStrip();
     void noteReceived(size_t bytes);
     void noteSent(size_t bytes);
+    void showIdleCounts();
     void resetCounters();
     void requestLine(int raiseCommand, int dropCommand, bool on);
     void post(const linestatus::LineState& state);
@@ -53,6 +54,8 @@ private:
 
     std::mutex m_monitorMutex; // held while the monitor is used or replaced
     std::unique_ptr<linestatus::LineStatusMonitor> m_monitor;
+    // The counts of every connection of the window, kept across reconnects.
+    const std::shared_ptr<linestatus::Tally> m_tally = std::make_shared<linestatus::Tally>();
 
     std::mutex m_stateMutex;
     linestatus::LineState m_latest;

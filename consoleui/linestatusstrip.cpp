@@ -111,21 +111,25 @@ QLabel* LineStatusStrip::addLabel(const char* accessibleName)
 
 void LineStatusStrip::setState(const LineState& state)
 {
+    const bool staleChanged = state.stale != m_state.stale;
     for (int line = 0; line < LineCount; ++line)
-        if (state.*LineLevels[line] != m_state.*LineLevels[line]) showLine(Line(line), state.*LineLevels[line]);
+        if (staleChanged || state.*LineLevels[line] != m_state.*LineLevels[line])
+            showLine(Line(line), state.*LineLevels[line], state.stale);
     const bool countsChanged = state.rxBytes != m_state.rxBytes || state.txBytes != m_state.txBytes
         || state.rxRate != m_state.rxRate || state.txRate != m_state.txRate || state.errors != m_state.errors;
     m_state = state;
     if (countsChanged) showCounts(state);
 }
 
-void LineStatusStrip::showLine(Line line, Level level)
+// A level the port could not confirm at the last look is said to be the last known.
+void LineStatusStrip::showLine(Line line, Level level, bool stale)
 {
     const LevelLook look = levelLook(QLatin1String(LineNames[line]), level);
     QWidget* w = m_lines[line];
     setText(w, look.text);
     w->setStyleSheet(look.style);
-    w->setAccessibleDescription(look.description);
+    const bool known = stale && level != Level::Unavailable;
+    w->setAccessibleDescription(known ? look.description + QStringLiteral(" (last known)") : look.description);
     // An output the port cannot report cannot be toggled either.
     if (line == Rts || line == Dtr) w->setEnabled(level != Level::Unavailable);
 }

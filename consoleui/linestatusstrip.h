@@ -40,7 +40,7 @@ private:
     void addOutput(Line line, const char* name, void (LineStatusStrip::*request)(bool));
     void addCounters();
     void addOptions();
-    void showLine(Line line, linestatus::Level level);
+    void showLine(Line line, linestatus::Level level, bool stale = false);
     void showCounts(const linestatus::LineState& state);
     QLabel* addLabel(const char* accessibleName);
 

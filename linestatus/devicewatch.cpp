@@ -2,6 +2,7 @@
 
 #include "portio/portdescription.h"
 
+#include <algorithm>
 #include <sys/stat.h>
 #include <utility>
 
@@ -62,11 +63,21 @@ void DeviceWatch::noteError(const portio::PortError& error)
     m_wake.notify_all();
 }
 
+void DeviceWatch::retryBack(std::chrono::milliseconds after)
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_retryAt = std::chrono::steady_clock::now() + after;
+    }
+    m_wake.notify_all();
+}
+
 void DeviceWatch::run()
 {
     std::unique_lock lock(m_mutex);
     while (!m_stopping) {
-        m_wake.wait_for(lock, m_interval);
+        const auto next = std::chrono::steady_clock::now() + m_interval;
+        m_wake.wait_until(lock, m_retryAt ? std::min(next, *m_retryAt) : next);
         if (m_stopping) break;
         lock.unlock();
         check();
@@ -92,6 +103,11 @@ void DeviceWatch::check()
     if (!m_present && node.there && (m_sawAbsent || node.device != m_device)) {
         m_present = back = true;
         m_device = node.device;
+    }
+    if (!m_present) m_retryAt.reset();
+    if (m_retryAt && m_present && std::chrono::steady_clock::now() >= *m_retryAt) {
+        m_retryAt.reset();
+        back = true;
     }
     lock.unlock();
     if (tellGone) tell(Event::Gone);

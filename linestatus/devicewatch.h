@@ -6,6 +6,7 @@
 #include <condition_variable>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <sys/types.h>
 #include <thread>
@@ -35,6 +36,9 @@ public:
     // A read or write of the port failed; DeviceGone means the device is gone.
     void noteError(const portio::PortError& error);
     bool present() const;
+    // The caller could not open the device that is back: Back is said again
+    // after `after`, unless the device has gone meanwhile.
+    void retryBack(std::chrono::milliseconds after);
     void stop();
 
 private:
@@ -59,6 +63,7 @@ private:
     bool m_sawAbsent = false; // since it went
     bool m_tellGone = false;
     dev_t m_device = 0; // the device the node led to while present
+    std::optional<std::chrono::steady_clock::time_point> m_retryAt;
     std::thread m_thread;
 };
 

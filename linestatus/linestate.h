@@ -41,6 +41,8 @@ struct LineState {
     double txRate = 0;
     std::optional<ErrorCounts> errors; // nullopt: the port keeps no counters ("n/a")
     bool portGone = false; // the port was closed or the device went away
+    // The last query of the modem lines failed: they show what was last known.
+    bool stale = false;
 
     bool operator==(const LineState&) const = default;
 };

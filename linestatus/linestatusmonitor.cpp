@@ -11,6 +11,13 @@ bool isGone(const PortError& e)
     return e.code == ErrorCode::DeviceGone || e.code == ErrorCode::Aborted;
 }
 
+// A port that has no such facility says so every time; any other failure
+// may be a moment's trouble of the driver.
+bool lacks(const PortError& e)
+{
+    return e.code == ErrorCode::NotSupported;
+}
+
 Level level(bool high)
 {
     return high ? Level::High : Level::Low;
@@ -40,6 +47,7 @@ LineStatusMonitor::LineStatusMonitor(std::shared_ptr<Port> port, Listener listen
     : m_port(std::move(port))
     , m_listener(std::move(listener))
     , m_options(options)
+    , m_tally(options.tally ? options.tally : std::make_shared<Tally>())
     , m_rxRate(options.rateWindow)
     , m_txRate(options.rateWindow)
 {
@@ -99,19 +107,21 @@ LineState LineStatusMonitor::poll()
     }
     takeModem(modem);
     takeErrors(counters);
-    const uint64_t rx = m_rxTotal.load(), tx = m_txTotal.load();
-    m_rxRate.sample(rx, now);
-    m_txRate.sample(tx, now);
-    m_state.rxBytes = rx - m_rxBase;
-    m_state.txBytes = tx - m_txBase;
+    m_rxRate.sample(m_tally->receivedTotal(), now);
+    m_txRate.sample(m_tally->sentTotal(), now);
+    m_state.rxBytes = m_tally->received();
+    m_state.txBytes = m_tally->sent();
     m_state.rxRate = m_rxRate.perSecond();
     m_state.txRate = m_txRate.perSecond();
     return m_state;
 }
 
-// A port without modem lines (or one that is gone) reports none of the six.
+// A port without modem lines (or one that is gone) reports none of the six;
+// one whose query failed once keeps the last levels until the next answer.
 void LineStatusMonitor::takeModem(const Result<uint32_t>& modem)
 {
+    m_state.stale = m_modemLines && !modem && !lacks(modem.error());
+    if (m_state.stale) return;
     if (!modem || !m_modemLines) {
         m_modemLines = false;
         m_state.cts = m_state.dsr = m_state.dcd = m_state.ri = Level::Unavailable;
@@ -129,11 +139,11 @@ void LineStatusMonitor::takeErrors(const Result<LineCounters>& counters)
 {
     if (m_state.portGone) return; // the last counts stay on show
     if (!counters) {
-        m_state.errors.reset();
+        if (lacks(counters.error())) m_state.errors.reset(); // else the last counts stay
         return;
     }
     m_errorLast = counters.value();
-    m_state.errors = errorCounts(m_errorLast - m_errorBase);
+    m_state.errors = m_tally->earlierErrors() + errorCounts(m_errorLast - m_errorBase);
 }
 
 void LineStatusMonitor::takeOutputs(const Dcb& dcb)
@@ -144,12 +154,12 @@ void LineStatusMonitor::takeOutputs(const Dcb& dcb)
 
 void LineStatusMonitor::noteReceived(size_t bytes)
 {
-    m_rxTotal.fetch_add(bytes, std::memory_order_relaxed);
+    m_tally->addReceived(bytes);
 }
 
 void LineStatusMonitor::noteSent(size_t bytes)
 {
-    m_txTotal.fetch_add(bytes, std::memory_order_relaxed);
+    m_tally->addSent(bytes);
 }
 
 Status LineStatusMonitor::setRts(bool on)
@@ -193,8 +203,7 @@ void LineStatusMonitor::resetCounters()
     const auto counters = m_port->lineCounters();
     {
         std::lock_guard lock(m_mutex);
-        m_rxBase = m_rxTotal.load();
-        m_txBase = m_txTotal.load();
+        m_tally->reset();
         m_state.rxBytes = m_state.txBytes = 0;
         m_errorBase = counters ? counters.value() : m_errorLast;
         if (m_state.errors) m_state.errors = ErrorCounts {};

@@ -2,6 +2,7 @@
 
 #include "linestate.h"
 #include "ratemeter.h"
+#include "tally.h"
 
 #include "portio/port.h"
 
@@ -30,10 +31,13 @@ public:
     struct Options {
         std::chrono::milliseconds interval { 50 };
         std::chrono::milliseconds rateWindow { 1000 };
+        // Counts shared with other monitors (one connection after another);
+        // null: the monitor's own, from 0.
+        std::shared_ptr<Tally> tally;
     };
 
-    // Starts watching at once. The counts start at 0, the error counts from
-    // the driver's totals as they are now.
+    // Starts watching at once. The counts go on from the tally's, the error
+    // counts from the driver's totals as they are now.
     LineStatusMonitor(std::shared_ptr<portio::Port> port, Listener listener, Options options);
     explicit LineStatusMonitor(std::shared_ptr<portio::Port> port, Listener listener = {});
     ~LineStatusMonitor();
@@ -70,14 +74,11 @@ private:
     const Listener m_listener;
     const Options m_options;
 
-    std::atomic<uint64_t> m_rxTotal { 0 };
-    std::atomic<uint64_t> m_txTotal { 0 };
+    const std::shared_ptr<Tally> m_tally;
 
     mutable std::mutex m_mutex;
     LineState m_state;
     bool m_modemLines = true;
-    uint64_t m_rxBase = 0;
-    uint64_t m_txBase = 0;
     portio::LineCounters m_errorBase;
     portio::LineCounters m_errorLast;
     RateMeter m_rxRate;

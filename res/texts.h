@@ -97,6 +97,7 @@ inline constexpr const char* ReceiveStopped = "[port %1: receiving stopped: %2]"
 // %1 the port name, %2 its device path.
 inline constexpr const char* PortDisconnected = "%1 (%2) disconnected";
 inline constexpr const char* PortReconnected = "%1 (%2) reconnected";
+inline constexpr const char* PortReopenRetrying = "%1 (%2) is back but cannot be opened yet, trying again";
 inline constexpr const char* DocumentFilter = "All Files (*)";
 } // namespace txt
 

@@ -28,10 +28,15 @@ portio::Dcb lineSettingsDcb(portio::Dcb dcb, const PortContext& ctx)
     const bool dtrDsr = ctx.flowFlags & FLOW_DTR_DSR;
     const bool rtsCts = ctx.flowFlags & FLOW_RTS_CTS;
     const bool xonXoff = ctx.flowFlags & FLOW_XON_XOFF;
+    const bool dtrOn = ctx.dtrChosen.value_or(true), rtsOn = ctx.rtsChosen.value_or(true);
     dcb.fOutxDsrFlow = dtrDsr;
-    dcb.fDtrControl = dtrDsr ? portio::DTR_CONTROL_HANDSHAKE : portio::DTR_CONTROL_ENABLE;
+    dcb.fDtrControl = dtrDsr ? portio::DTR_CONTROL_HANDSHAKE
+        : dtrOn              ? portio::DTR_CONTROL_ENABLE
+                             : portio::DTR_CONTROL_DISABLE;
     dcb.fOutxCtsFlow = rtsCts;
-    dcb.fRtsControl = rtsCts ? portio::RTS_CONTROL_HANDSHAKE : portio::RTS_CONTROL_ENABLE;
+    dcb.fRtsControl = rtsCts ? portio::RTS_CONTROL_HANDSHAKE
+        : rtsOn              ? portio::RTS_CONTROL_ENABLE
+                             : portio::RTS_CONTROL_DISABLE;
     dcb.fOutX = xonXoff;
     dcb.fInX = xonXoff;
     dcb.XonChar = 0x11;
@@ -39,6 +44,22 @@ portio::Dcb lineSettingsDcb(portio::Dcb dcb, const PortContext& ctx)
     dcb.XonLim = 100;
     dcb.XoffLim = 100;
     return dcb;
+}
+
+void rememberOutput(PortContext& ctx, uint32_t controlCode)
+{
+    switch (controlCode) {
+    case portio::IOCTL_SERIAL_SET_RTS:
+    case portio::IOCTL_SERIAL_CLR_RTS:
+        ctx.rtsChosen = controlCode == portio::IOCTL_SERIAL_SET_RTS;
+        return;
+    case portio::IOCTL_SERIAL_SET_DTR:
+    case portio::IOCTL_SERIAL_CLR_DTR:
+        ctx.dtrChosen = controlCode == portio::IOCTL_SERIAL_SET_DTR;
+        return;
+    default:
+        return;
+    }
 }
 
 portio::IoResult writeWhole(portio::Port& port, const void* buffer, size_t n)
@@ -77,6 +98,8 @@ int ConsoleSession::InitPortContext()
 
 int ConsoleSession::OpenPort()
 {
+    m_portCtx.rtsChosen.reset(); // a new connection starts as the open leaves the lines
+    m_portCtx.dtrChosen.reset();
     const int opened = openConfigured();
     if (opened < 0 && m_events.message) m_events.message(txt::PortCouldNotBeOpened);
     if (opened <= 0) return 0;
@@ -126,8 +149,8 @@ bool ConsoleSession::startReceiveThread()
 {
     m_readerRunning = true;
     try {
-        m_portCtx.readerThread = std::thread([this, sink = m_events.received] {
-            ReceiveThreadProc(m_portCtx, sink);
+        m_portCtx.readerThread = std::thread([this, sink = m_events.received, counted = m_events.read] {
+            ReceiveThreadProc(m_portCtx, sink, counted);
             if (m_portCtx.isConnected) readerEnded(); // by itself: the port may be gone
             m_readerRunning = false;
         });
@@ -151,6 +174,7 @@ int ConsoleSession::ClosePort()
     if (m_portCtx.readerThread.joinable()) m_portCtx.readerThread.join();
     m_watch.reset(); // after the join: the thread may still have noted an error
     m_waiting = false;
+    m_retryDelay = {};
     releasePort();
     StopCapture();
     return 1;

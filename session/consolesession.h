@@ -7,6 +7,7 @@
 #include "portio/commtypes.h"
 
 #include <atomic>
+#include <chrono>
 #include <cstddef>
 #include <functional>
 #include <memory>
@@ -21,6 +22,7 @@ class ReconnectWatch;
 enum class DeviceChange {
     Disconnected, // the device went away: the port is closed, the settings kept
     Reconnected, // the same device came back and is open again
+    Retrying, // the device is back but could not be opened: tried again until it opens
 };
 
 // One console connection without any window: the chosen port and its line
@@ -52,6 +54,9 @@ public:
         std::function<void()> closing;
         // What one write moved onto the line; on the writing thread.
         std::function<void(size_t bytes)> sent;
+        // What one read took off the line (not the lines the session adds
+        // to what it hands `received`); on the reading thread.
+        ReadCount read;
     };
 
     explicit ConsoleSession(portio::DeviceNamespace& devices, Events events = {});
@@ -119,6 +124,7 @@ private:
     void readerEnded();
     void dropPort();
     void reopenPort();
+    void retryReopen();
     void drainInput();
     void tellDevice(DeviceChange change);
 
@@ -127,6 +133,7 @@ private:
     std::atomic<bool> m_readerRunning { false };
     bool m_reconnect = true;
     bool m_waiting = false;
+    std::chrono::milliseconds m_retryDelay { 0 }; // 0: no reopen has failed since the device came back
     std::string m_devicePath; // what the watch watches
     // While connected; the receive thread reads it after its loop, so it is
     // made before that thread starts and destroyed only after it is joined.

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -27,9 +28,17 @@ struct PortContext {
     uint8_t parityCode = 0;
     uint8_t stopBitsCode = 0;
     uint32_t baudRate = 9600;
+    // RTS and DTR as the user last set them on this connection (Assert/Drop);
+    // none: as the open leaves them. A device that comes back gets them again.
+    std::optional<bool> rtsChosen;
+    std::optional<bool> dtrChosen;
     // The receive thread while connected; joined by ClosePort, so it never
     // outlives the port or the panes.
     std::thread readerThread;
     // Written by the receive thread while captureOn is set.
     CaptureFile captureFile;
 };
+
+// Notes an Assert/Drop RTS or DTR request (IOCTL_SERIAL_SET_RTS and the
+// like) the port carried out; other codes are ignored.
+void rememberOutput(PortContext& ctx, uint32_t controlCode);

@@ -8,8 +8,9 @@
 
 namespace {
 
-void deliver(PortContext& ctx, const ReceiveSink& sink, const uint8_t* chunk, uint32_t n)
+void deliver(PortContext& ctx, const ReceiveSink& sink, const ReadCount& counted, const uint8_t* chunk, uint32_t n)
 {
+    if (counted) counted(n);
     if (ctx.captureOn) ctx.captureFile.write(chunk, n);
     if (sink) sink(std::string_view(reinterpret_cast<const char*>(chunk), n));
 }
@@ -81,7 +82,7 @@ uint32_t ReadChunk(PortContext* ctx, uint8_t* buffer, uint32_t maxLength, portio
     return uint32_t(result.count);
 }
 
-int ReceiveThreadProc(PortContext& ctx, const ReceiveSink& sink)
+int ReceiveThreadProc(PortContext& ctx, const ReceiveSink& sink, const ReadCount& counted)
 {
     portio::Port& port = *ctx.portHandle;
     if (auto failure = port.setCommMask(portio::EV_RXCHAR)) {
@@ -98,7 +99,7 @@ int ReceiveThreadProc(PortContext& ctx, const ReceiveSink& sink)
         portio::PortError failure = events.error();
         if (events && (*events & portio::EV_RXCHAR)) {
             while (uint32_t n = ReadChunk(&ctx, buffer, RxChunkSize, &failure))
-                deliver(ctx, sink, buffer, n);
+                deliver(ctx, sink, counted, buffer, n);
         }
         if (ends(failure) && ctx.isConnected) {
             reportStop(ctx, sink, failure);

@@ -2,6 +2,7 @@
 
 #include "portio/porterror.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string_view>
@@ -14,14 +15,16 @@ constexpr uint32_t RxChunkSize = 80;
 // Where the receive thread hands what it read: called on the receive thread,
 // so it must never wait for the user-interface thread.
 using ReceiveSink = std::function<void(std::string_view bytes)>;
+// How many bytes a read took off the line, before they go to the sink.
+using ReadCount = std::function<void(size_t bytes)>;
 
 // The receive thread of a connected session: waits for received characters,
 // reads what is waiting in chunks until the input queue is empty, copies each
 // chunk to the capture file while a capture runs and hands it to `sink` (may
-// be empty). Runs while isConnected is set; returns 1 then, 0 when the event
-// mask cannot be set. When the port goes away it says so through the sink and
-// ends.
-int ReceiveThreadProc(PortContext& ctx, const ReceiveSink& sink);
+// be empty), after counting it with `counted` (may be empty). Runs while
+// isConnected is set; returns 1 then, 0 when the event mask cannot be set.
+// When the port goes away it says so through the sink and ends.
+int ReceiveThreadProc(PortContext& ctx, const ReceiveSink& sink, const ReadCount& counted = {});
 
 // Reads up to maxLength of the bytes waiting in the input queue; 0 when none
 // wait or for a null context. A failure is reported through `failure`.

@@ -11,6 +11,10 @@
 
 namespace {
 
+// A device that is back but not ready is tried again soon, then less often.
+constexpr std::chrono::milliseconds FirstRetry { 100 };
+constexpr std::chrono::milliseconds LongestRetry { 2000 };
+
 // Only a node in the file system can be watched (not a board or remote port).
 bool watchable(const std::string& target)
 {
@@ -42,6 +46,7 @@ void ConsoleSession::deviceEvent(bool back)
 {
     if (!m_portCtx.isConnected) return;
     if (!back) {
+        m_retryDelay = {};
         if (!m_waiting) dropPort();
     } else if (m_reconnect) {
         if (!m_waiting) dropPort(); // a node replaced at once: the old device is gone
@@ -82,6 +87,7 @@ void ConsoleSession::drainInput()
         const uint32_t n = ReadChunk(&m_portCtx, buffer, std::min(left, RxChunkSize));
         if (n == 0) break;
         left -= n;
+        if (m_events.read) m_events.read(n);
         if (m_portCtx.captureOn) m_portCtx.captureFile.write(buffer, n);
         if (m_events.received) m_events.received(std::string_view(reinterpret_cast<const char*>(buffer), n));
     }
@@ -89,10 +95,11 @@ void ConsoleSession::drainInput()
 
 // The same open as the first one, with the settings the context holds, but
 // the capture goes on. A device that cannot be opened yet leaves the session
-// waiting.
+// waiting, and is tried again.
 void ConsoleSession::reopenPort()
 {
-    if (openConfigured() <= 0) return;
+    if (openConfigured() <= 0) return retryReopen();
+    m_retryDelay = {};
     m_waiting = false;
     // Said before the thread starts, so that it comes before the new bytes.
     tellDevice(DeviceChange::Reconnected);
@@ -101,15 +108,27 @@ void ConsoleSession::reopenPort()
         if (m_events.closing) m_events.closing();
         releasePort();
         m_waiting = true;
-        tellDevice(DeviceChange::Disconnected);
-        return;
+        return retryReopen();
     }
-    m_portCtx.portHandle->escape(portio::EscapeFunction::SETDTR);
+    // The settings already gave RTS and DTR the user's levels.
+    if (m_portCtx.dtrChosen.value_or(true)) m_portCtx.portHandle->escape(portio::EscapeFunction::SETDTR);
+}
+
+// Said once per return of the device; the watch asks again, each time a
+// little later, until the open works, the device goes or the port is closed.
+void ConsoleSession::retryReopen()
+{
+    if (!m_watch) return;
+    if (m_retryDelay.count() == 0) tellDevice(DeviceChange::Retrying);
+    m_retryDelay = std::clamp(m_retryDelay * 2, FirstRetry, LongestRetry);
+    m_watch->retryLater(m_retryDelay);
 }
 
 void ConsoleSession::tellDevice(DeviceChange change)
 {
     if (!m_events.deviceChanged) return;
-    const char* format = change == DeviceChange::Disconnected ? txt::PortDisconnected : txt::PortReconnected;
+    const char* format = change == DeviceChange::Disconnected ? txt::PortDisconnected
+        : change == DeviceChange::Reconnected                 ? txt::PortReconnected
+                                                              : txt::PortReopenRetrying;
     m_events.deviceChanged(change, receiveStopLine(format, m_portCtx.portName, m_devicePath));
 }

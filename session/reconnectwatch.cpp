@@ -32,3 +32,8 @@ bool ReconnectWatch::present() const
 {
     return m_watch->present();
 }
+
+void ReconnectWatch::retryLater(std::chrono::milliseconds after)
+{
+    m_watch->retryBack(after);
+}

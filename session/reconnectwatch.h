@@ -35,6 +35,9 @@ public:
     void noteError(const portio::PortError& error);
     // Whether the device is there now, as far as the watch knows.
     bool present() const;
+    // The device is back but could not be opened: the handler is called with
+    // true again after `after`, while the device stays.
+    void retryLater(std::chrono::milliseconds after);
 
 private:
     std::shared_ptr<const Handler> m_handler; // posted calls hold it weakly

@@ -71,6 +71,7 @@ struct BoardPort {
     std::vector<DriverRequest> requests;
     int failOpens = 0;
     int failRequests = 0;
+    int failModemQueries = 0;
 
     // Time of the latest batch of bytes put in `in`: readers with a gap limit
     // time it from here, as they are not woken for every batch.

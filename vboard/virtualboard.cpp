@@ -157,6 +157,11 @@ void VirtualBoard::failNextRequests(int index, int count)
     withPort(index, [&](BoardPort& p) { p.failRequests = count; });
 }
 
+void VirtualBoard::failNextModemQueries(int index, int count)
+{
+    withPort(index, [&](BoardPort& p) { p.failModemQueries = count; });
+}
+
 void VirtualBoard::injectReceived(int index, const void* data, size_t n)
 {
     const auto* bytes = static_cast<const uint8_t*>(data);

@@ -63,6 +63,8 @@ public:
     void replug(int index);
     void failNextOpens(int index, int count = 1);
     void failNextRequests(int index, int count = 1);
+    // The next modem-status queries fail as a flaky driver's would (not "gone").
+    void failNextModemQueries(int index, int count = 1);
     // Bytes arriving from outside, under the port's overrun rules.
     void injectReceived(int index, const void* data, size_t n);
     void injectErrors(int index, uint32_t ceFlags);

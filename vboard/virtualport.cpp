@@ -188,6 +188,10 @@ Result<uint32_t> VirtualPort::modemStatus()
     // Nothing on the far side can drive the inputs of an exposed port: they
     // are unknown, not low.
     if (m_port.toPty) return makeError(ErrorCode::NotSupported, "modem lines do not cross a pseudo-terminal");
+    if (m_port.failModemQueries > 0) {
+        --m_port.failModemQueries;
+        return makeError(ErrorCode::OsFailure, "the board could not read the modem lines (injected fault)");
+    }
     return m_core->modemStatus(m_port);
 }
 

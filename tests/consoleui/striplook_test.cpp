@@ -50,6 +50,8 @@ TEST(StripLook, SaysEachStateAsItIs)
     LineState counted = lines(H, L, H, L, L, H);
     counted.rxBytes = 123456, counted.txBytes = 7, counted.rxRate = 92160, counted.txRate = 999.4;
     counted.errors = ErrorCounts { 1, 2, 3, 4, 5 };
+    LineState stale = lines(L, H, U, H, H, U);
+    stale.stale = true;
     const struct {
         LineState state;
         const char* lines; // CTS DSR DCD RI RTS DTR, as described
@@ -62,6 +64,11 @@ TEST(StripLook, SaysEachStateAsItIs)
             "CTS n/a|DSR n/a|DCD n/a|RI n/a|RTS n/a|DTR n/a", "RX 0 (0 B/s)", "TX 0 (0 B/s)", "Errors: n/a" },
         { counted, "CTS on|DSR off|DCD on|RI off|RTS off|DTR on", "CTS|DSR|DCD|RI|RTS|DTR", "RX 123456 (92.2 kB/s)",
             "TX 7 (999 B/s)", "Errors: framing 1, parity 2, overrun 3, break 4, buffer overrun 5" },
+        { lines(L, H, U, H, H, U), "CTS off|DSR on|DCD n/a|RI on|RTS on|DTR n/a", "CTS|DSR|DCD n/a|RI|RTS|DTR n/a",
+            "RX 0 (0 B/s)", "TX 0 (0 B/s)", "Errors: n/a" },
+        // The same levels, but the last look at them failed.
+        { stale, "CTS off (last known)|DSR on (last known)|DCD n/a|RI on (last known)|RTS on (last known)|DTR n/a",
+            "CTS|DSR|DCD n/a|RI|RTS|DTR n/a", "RX 0 (0 B/s)", "TX 0 (0 B/s)", "Errors: n/a" },
         { lines(L, H, U, H, H, U), "CTS off|DSR on|DCD n/a|RI on|RTS on|DTR n/a", "CTS|DSR|DCD n/a|RI|RTS|DTR n/a",
             "RX 0 (0 B/s)", "TX 0 (0 B/s)", "Errors: n/a" },
     };

@@ -61,6 +61,13 @@ struct Recorder {
         std::lock_guard lock(mutex);
         return states.empty() ? LineState {} : states.back();
     }
+    bool anyFrom(size_t first, bool LineState::*flag)
+    {
+        std::lock_guard lock(mutex);
+        for (size_t i = first; i < states.size(); ++i)
+            if (states[i].*flag) return true;
+        return false;
+    }
 };
 
 } // namespace
@@ -283,5 +290,38 @@ TEST(LineStatusMonitor, SaysThePortIsGoneAndStopsCleanly)
         monitor->stop();
         monitor.reset();
         EXPECT_EQ(seen.count(), before);
+    }
+}
+
+// A modem-status query that fails now and then (not because the port went)
+// leaves the lines as they were last seen, said to be stale, and the next
+// answer shows them as known again; only a port that is gone clears them.
+TEST(LineStatusMonitor, AFailedQueryKeepsTheLastLevelsUntilTheNextAnswer)
+{
+    for (int failures : { 1, 3 }) {
+        vboard::BoardConfig config;
+        config.ports = 1;
+        vboard::VirtualBoard board(config);
+        Recorder seen;
+        LineStatusMonitor monitor(openBoardPort(board), seen.listener());
+        ASSERT_FALSE(monitor.setRts(true));
+        ASSERT_FALSE(monitor.setDtr(false));
+        const auto asSet = [](const LineState& s) {
+            return s.cts == Level::High && s.dsr == Level::Low && s.dcd == Level::Low && s.ri == Level::Low
+                && s.rts == Level::High && s.dtr == Level::Low;
+        };
+        ASSERT_TRUE(waitFor([&] { return asSet(seen.last()) && !seen.last().stale; }));
+        const size_t before = seen.count();
+        board.failNextModemQueries(0, failures);
+        ASSERT_TRUE(waitFor([&] { return seen.anyFrom(before, &LineState::stale) && !seen.last().stale; }))
+            << failures << ": stale " << seen.last().stale;
+        std::lock_guard lock(seen.mutex);
+        for (size_t i = before; i < seen.states.size(); ++i) {
+            const LineState& s = seen.states[i];
+            EXPECT_TRUE(asSet(s)) << failures << ": state " << i << " CTS " << levelName(s.cts) << " RTS "
+                                  << levelName(s.rts);
+            EXPECT_FALSE(s.portGone);
+        }
+        EXPECT_TRUE(asSet(seen.states.back()));
     }
 }

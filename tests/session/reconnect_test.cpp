@@ -224,3 +224,55 @@ TEST(Reconnect, ClosingWhileWaitingStopsTheWatchAndNothingReopens)
 }
 
 } // namespace
+
+namespace {
+
+// A device that is back but cannot be opened yet (its node is there, its
+// driver not ready) is tried again, later each time, until it opens or the
+// user closes the port; the session says so once.
+TEST(Reconnect, ADeviceThatCannotBeOpenedYetIsTriedAgain)
+{
+    enum class End { DeviceOpens, UserCloses };
+    const struct {
+        Loss loss;
+        End end;
+    } cases[] = { { Loss::LinkRemoved, End::DeviceOpens }, { Loss::HangUp, End::DeviceOpens },
+        { Loss::LinkRemoved, End::UserCloses } };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(int(c.loss) * 10 + int(c.end));
+        Fixture f;
+        const size_t threadsBefore = threadCount();
+        ASSERT_EQ(f.session->OpenPort(), 1);
+        f.lose(c.loss);
+        ASSERT_TRUE(f.heardChanges({ Disconnected }));
+        f.line.plugNew(true);
+        ASSERT_TRUE(f.heardChanges({ Disconnected, Retrying }));
+        // Back, and tried again twice more, without a word.
+        const size_t tries = f.owner.posted();
+        ASSERT_TRUE(f.owner.waitFor([&] { return f.owner.posted() >= tries + 2; }));
+        EXPECT_EQ(f.heard.changes, (std::vector { Disconnected, Retrying }));
+        EXPECT_TRUE(f.session->waitingForDevice());
+        EXPECT_FALSE(f.session->m_portCtx.portHandle || f.session->receiveThreadRunning());
+        if (c.end == End::UserCloses) {
+            EXPECT_EQ(f.session->ClosePort(), 1);
+            EXPECT_TRUE(waitFor([&] { return threadCount() == threadsBefore; }, 10s)) << threadCount() << " threads";
+        }
+        f.line.pty().lockSlave(false);
+        if (c.end == End::UserCloses) {
+            f.owner.runPending();
+            EXPECT_EQ(f.heard.changes, (std::vector { Disconnected, Retrying }));
+            EXPECT_FALSE(f.session->m_portCtx.isConnected || f.session->m_portCtx.portHandle);
+            continue;
+        }
+        ASSERT_TRUE(f.heardChanges({ Disconnected, Retrying, Reconnected }));
+        EXPECT_EQ(f.heard.texts,
+            (std::vector { f.text("disconnected"), f.text("is back but cannot be opened yet, trying again"),
+                f.text("reconnected") }));
+        ASSERT_TRUE(f.line.pty().writeAll("back"));
+        EXPECT_TRUE(f.owner.waitFor([&] { return f.heard.received().ends_with("back"); }));
+        ASSERT_TRUE(f.session->write("ok", 2).ok());
+        EXPECT_EQ(f.line.pty().readExactly(2), "ok");
+    }
+}
+
+} // namespace

@@ -30,9 +30,10 @@ void ReplugLine::hangUp()
     pty().closeMaster();
 }
 
-void ReplugLine::plugNew()
+void ReplugLine::plugNew(bool locked)
 {
     m_ptys.push_back(std::make_unique<PtyPair>());
+    if (locked) pty().lockSlave(true);
     const fs::path next = m_dir / "next";
     fs::create_symlink(pty().slavePath(), next);
     fs::rename(next, m_link);

@@ -29,8 +29,9 @@ public:
     // The far end hangs up: reads of the port fail, and its node in /dev/pts
     // goes with it.
     void hangUp();
-    // A new pseudo-terminal, and the link led to it in one step.
-    void plugNew();
+    // A new pseudo-terminal, and the link led to it in one step. A locked
+    // one cannot be opened until pty().lockSlave(false).
+    void plugNew(bool locked = false);
 
 private:
     std::filesystem::path m_dir;

@@ -212,3 +212,35 @@ TEST(ReceiveStopLine, FillsNameAndErrorOnceAndInLatin1)
 }
 
 } // namespace
+
+namespace {
+
+// The user's last Assert/Drop of RTS and DTR goes into the settings a
+// reopen applies; a handshake keeps its line, and no choice leaves both on.
+TEST(LineSettings, OutputsFollowTheUsersChoiceUnlessAHandshakeOwnsThem)
+{
+    using namespace portio;
+    const struct {
+        std::vector<uint32_t> requests;
+        uint8_t flow;
+        uint8_t rts, dtr;
+    } cases[] = {
+        { {}, 0, RTS_CONTROL_ENABLE, DTR_CONTROL_ENABLE },
+        { { IOCTL_SERIAL_CLR_RTS }, 0, RTS_CONTROL_DISABLE, DTR_CONTROL_ENABLE },
+        { { IOCTL_SERIAL_CLR_DTR, IOCTL_SERIAL_CLR_RTS }, 0, RTS_CONTROL_DISABLE, DTR_CONTROL_DISABLE },
+        { { IOCTL_SERIAL_CLR_DTR, IOCTL_SERIAL_SET_DTR }, 0, RTS_CONTROL_ENABLE, DTR_CONTROL_ENABLE },
+        { { IOCTL_SERIAL_CLR_RTS, IOCTL_SERIAL_CLR_DTR }, FLOW_RTS_CTS | FLOW_DTR_DSR, RTS_CONTROL_HANDSHAKE,
+            DTR_CONTROL_HANDSHAKE },
+    };
+    for (const auto& c : cases) {
+        PortContext ctx;
+        ctx.flowFlags = c.flow;
+        for (uint32_t code : c.requests)
+            rememberOutput(ctx, code);
+        const Dcb dcb = lineSettingsDcb(Dcb {}, ctx);
+        EXPECT_EQ(dcb.fRtsControl, c.rts) << c.requests.size() << " flow " << int(c.flow);
+        EXPECT_EQ(dcb.fDtrControl, c.dtr) << c.requests.size() << " flow " << int(c.flow);
+    }
+}
+
+} // namespace

@@ -7,6 +7,7 @@
 #include <poll.h>
 #include <pty.h>
 #include <stdexcept>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -120,4 +121,10 @@ void PtyPair::closeMaster()
 void PtyPair::closeSlave()
 {
     closeFd(m_slave);
+}
+
+void PtyPair::lockSlave(bool locked)
+{
+    int flag = locked ? 1 : 0;
+    if (::ioctl(m_master, TIOCSPTLCK, &flag) != 0) throw std::runtime_error(std::strerror(errno));
 }

@@ -39,6 +39,9 @@ public:
     void closeMaster();
     // Closes the fixture's own slave descriptor.
     void closeSlave();
+    // While locked, opening slavePath() fails, as a device node whose driver
+    // is not ready yet; descriptors already open are untouched.
+    void lockSlave(bool locked);
 
 private:
     int m_master = -1;
