@@ -20,11 +20,6 @@ constexpr ModemLineCommand Commands[4] = {
 
 } // namespace
 
-std::span<const ModemLineCommand> modemLineCommands()
-{
-    return Commands;
-}
-
 void runModemLineCommand(ConsoleTarget& view, const ModemLineCommand& command)
 {
     if (!requireConnection(view)) return;
@@ -40,7 +35,7 @@ void runModemLineCommand(ConsoleTarget& view, const ModemLineCommand& command)
     if (ok)
         view.modemLineSet(command.controlCode);
     else
-        UiServices::current().messageBox(QString::fromLatin1(command.failureText));
+        view.ui().messageBox(QString::fromLatin1(command.failureText));
 }
 
 void registerModemCommands(ConsoleCommandTable& table)
