@@ -4,6 +4,7 @@
 // at the window's refresh rate. Two loads: counters change on every refresh
 // (tiles keep their state), and every tile changes its state every time.
 #include "bench/support/figure.h"
+#include "bench/support/fixedfileui.h"
 #include "verifyui/verifywindow.h"
 
 #include <QApplication>
@@ -83,7 +84,8 @@ int main(int argc, char** argv)
     const double seconds = quickRun(argc, argv) ? 0.5 : argc > 1 ? std::atof(argv[1]) : 3.0;
     const int ports = 96;
     portio::DeviceNamespace ns; // the window's run is never started
-    verifyui::VerifyWindow window(ns, plan(ports));
+    FixedFileUi ui { QString() };
+    verifyui::VerifyWindow window(ns, plan(ports), ui);
     window.show();
     QApplication::processEvents();
     const double perSecond = 1000.0 / verifyui::VerifyWindow::RefreshMs;
