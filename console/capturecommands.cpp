@@ -20,7 +20,7 @@ void captureWriteFailed(ConsoleTarget& view, uint64_t session, const QString& er
 {
     PortContext& ctx = view.m_portCtx;
     if (ctx.captureOn && ctx.captureFile.session() == session) view.StopCapture();
-    UiServices::current().messageBox(QString::fromLatin1(txt::CaptureWriteFailed).arg(error));
+    view.ui().messageBox(QString::fromLatin1(txt::CaptureWriteFailed).arg(error));
 }
 
 // Called on the receive thread: hands the report over and returns at once.
@@ -47,13 +47,13 @@ void OnStartCapture(ConsoleTarget& view)
     PortContext& ctx = view.m_portCtx;
     if (!requireConnection(view)) return;
     if (ctx.captureOn) {
-        UiServices::current().messageBox(QString::fromLatin1(txt::CaptureAlreadyActive));
+        view.ui().messageBox(QString::fromLatin1(txt::CaptureAlreadyActive));
         return;
     }
-    const auto path = UiServices::current().newOrExistingFileName(view.dialogParent());
+    const auto path = view.ui().newOrExistingFileName(view.dialogParent());
     if (!path) return;
     if (!view.session().StartCapture(QFile::encodeName(*path).toStdString(), nullptr, failureReporter(view)))
-        UiServices::current().messageBox(QString::fromLatin1(txt::FileCouldNotBeOpened));
+        view.ui().messageBox(QString::fromLatin1(txt::FileCouldNotBeOpened));
 }
 
 void OnStopCapture(ConsoleTarget& view)

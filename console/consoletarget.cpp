@@ -6,6 +6,7 @@ ConsoleTarget::ConsoleTarget(const ConsoleEnvironment& environment)
     : m_session(environment.devices)
     , m_portCtx(m_session.m_portCtx)
     , m_commands(environment.commands)
+    , m_ui(environment.ui)
 {
 }
 
@@ -39,11 +40,9 @@ ConsoleTarget::BusyScope::BusyScope(ConsoleTarget& t)
     : target(t)
 {
     ++target.m_busy;
-    ++s_busyTargets;
 }
 
 ConsoleTarget::BusyScope::~BusyScope()
 {
     --target.m_busy;
-    --s_busyTargets;
 }

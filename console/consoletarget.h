@@ -12,6 +12,7 @@
 #include <utility>
 
 class ConsoleCommandTable;
+class UiServices;
 class QObject;
 class QWidget;
 
@@ -39,6 +40,8 @@ public:
     PortContext& m_portCtx;
 
     ConsoleSession& session() { return m_session; }
+    // Message boxes and file dialogs, as the application provides them.
+    UiServices& ui() const { return m_ui; }
 
     // The session's operations (see ConsoleSession); the open hands the
     // session the window's current callbacks first.
@@ -85,8 +88,6 @@ public:
         return runWhileWaiting(std::move(work));
     }
     bool isBusy() const { return m_busy > 0; }
-    // True while any console window runs a blocking command.
-    static bool anyBusy() { return s_busyTargets > 0; }
 
 protected:
     // The callbacks the session reports through, as the window is now.
@@ -100,6 +101,6 @@ private:
     };
 
     const ConsoleCommandTable& m_commands;
+    UiServices& m_ui;
     int m_busy = 0;
-    static inline int s_busyTargets = 0;
 };

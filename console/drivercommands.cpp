@@ -24,9 +24,9 @@ namespace {
 
 using PortAction = void (*)(portio::Port&, const driverext::MessageSink&);
 
-void showOnUiThread(const std::string& text)
+void showOnUiThread(UiServices& ui, const std::string& text)
 {
-    UiServices::current().messageBox(QString::fromStdString(text));
+    ui.messageBox(QString::fromStdString(text));
 }
 
 // The commands run their port work on a helper thread (runWaiting) so the
@@ -37,7 +37,7 @@ void onConnectedPort(ConsoleTarget& view, PortAction action)
     if (!requireConnection(view)) return;
     const std::shared_ptr<portio::Port> port = view.m_portCtx.portHandle;
     if (!port) return;
-    view.runWaiting([&] { action(*port, messageBoxSink()); });
+    view.runWaiting([&] { action(*port, messageBoxSink(view.ui())); });
 }
 
 // The test commands take the window's port over for themselves: the window
@@ -52,18 +52,18 @@ bool choosePort(ConsoleTarget& view)
 
 } // namespace
 
-driverext::MessageSink messageBoxSink()
+driverext::MessageSink messageBoxSink(UiServices& ui)
 {
-    return [](const std::string& text) {
+    return [&ui](const std::string& text) {
         QCoreApplication* app = QCoreApplication::instance();
         if (!app || QThread::currentThread() == app->thread()) {
-            showOnUiThread(text);
+            showOnUiThread(ui, text);
             return;
         }
         // Blocking, so the command's next step (aborting a read, say) waits
         // until the user has dismissed the message.
         QMetaObject::invokeMethod(
-            app, [&text] { showOnUiThread(text); }, Qt::BlockingQueuedConnection);
+            app, [&ui, &text] { showOnUiThread(ui, text); }, Qt::BlockingQueuedConnection);
     };
 }
 
@@ -79,7 +79,7 @@ void OnReceive2K(ConsoleTarget& view)
     const std::string portName = view.m_portCtx.portName;
     const driverext::Receive2KOptions options = receive2KOptions();
     portio::DeviceNamespace& devices = view.session().devices();
-    view.runWaiting([&] { return driverext::runReceive2K(devices, portName, messageBoxSink(), options); });
+    view.runWaiting([&] { return driverext::runReceive2K(devices, portName, messageBoxSink(view.ui()), options); });
 }
 
 void OnTimedWrite(ConsoleTarget& view)
@@ -87,7 +87,7 @@ void OnTimedWrite(ConsoleTarget& view)
     if (!choosePort(view)) return;
     const std::string portName = view.m_portCtx.portName;
     portio::DeviceNamespace& devices = view.session().devices();
-    view.runWaiting([&] { return driverext::runTimedWrite(devices, portName, messageBoxSink()); });
+    view.runWaiting([&] { return driverext::runTimedWrite(devices, portName, messageBoxSink(view.ui())); });
 }
 
 void OnInstallProfileN(ConsoleTarget& view)
@@ -130,7 +130,7 @@ void OnDumpUart(ConsoleTarget& view)
 // Needs no port and does not block: the alias lives in this process's names.
 void OnDefineAlias(ConsoleTarget& view)
 {
-    driverext::defineAlias(view.session().devices(), messageBoxSink());
+    driverext::defineAlias(view.session().devices(), messageBoxSink(view.ui()));
 }
 
 void registerDriverCommands(ConsoleCommandTable& table)

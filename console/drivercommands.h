@@ -8,6 +8,7 @@ struct Receive2KOptions;
 
 class ConsoleTarget;
 class ConsoleCommandTable;
+class UiServices;
 
 // The board driver's commands of a console window: the Receive 2K test and the
 // nine diagnostic commands, reached by command ID.
@@ -29,10 +30,10 @@ void OnShowResult2(ConsoleTarget& view);
 void OnFirmwareReset(ConsoleTarget& view);
 void OnDumpUart(ConsoleTarget& view);
 
-// Shows each text in a message box of the installed UiServices, from the
+// Shows each text in a message box of `ui`, from the
 // user-interface thread, and returns once it has been dismissed; callable
 // from any thread while that thread runs its event loop.
-driverext::MessageSink messageBoxSink();
+driverext::MessageSink messageBoxSink(UiServices& ui);
 
 // What Receive 2K runs with: a 20-second limit unless a test shortens it.
 driverext::Receive2KOptions& receive2KOptions();

@@ -20,11 +20,6 @@ constexpr ModemLineCommand Commands[4] = {
 
 } // namespace
 
-std::span<const ModemLineCommand> modemLineCommands()
-{
-    return Commands;
-}
-
 void runModemLineCommand(ConsoleTarget& view, const ModemLineCommand& command)
 {
     if (!requireConnection(view)) return;
@@ -41,7 +36,7 @@ void runModemLineCommand(ConsoleTarget& view, const ModemLineCommand& command)
         rememberOutput(view.m_portCtx, command.controlCode);
         view.modemLineSet(command.controlCode);
     } else
-        UiServices::current().messageBox(QString::fromLatin1(command.failureText));
+        view.ui().messageBox(QString::fromLatin1(command.failureText));
 }
 
 void registerModemCommands(ConsoleCommandTable& table)

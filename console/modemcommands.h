@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <span>
 
 class ConsoleTarget;
 class ConsoleCommandTable;
@@ -15,9 +14,6 @@ struct ModemLineCommand {
     uint32_t controlCode;
     const char* failureText;
 };
-
-// The four commands, in menu order.
-std::span<const ModemLineCommand> modemLineCommands();
 
 // Runs one of them on the view's port ("No port connected" when not connected).
 void runModemLineCommand(ConsoleTarget& view, const ModemLineCommand& command);

@@ -17,9 +17,9 @@ namespace {
 constexpr size_t TenK = 10 * 1024;
 constexpr uint8_t ImmediateByte = 0x63;
 
-void show(const char* text)
+void show(ConsoleTarget& view, const char* text)
 {
-    UiServices::current().messageBox(QString::fromLatin1(text));
+    view.ui().messageBox(QString::fromLatin1(text));
 }
 
 } // namespace
@@ -27,7 +27,7 @@ void show(const char* text)
 bool requireConnection(ConsoleTarget& view)
 {
     if (view.m_portCtx.isConnected) return true;
-    show(txt::NoPortConnected);
+    show(view, txt::NoPortConnected);
     return false;
 }
 
@@ -36,7 +36,7 @@ void OnSend10K(ConsoleTarget& view)
     if (!requireConnection(view)) return;
     std::unique_ptr<uint8_t[]> block(new (std::nothrow) uint8_t[TenK]);
     if (!block) {
-        show(txt::Alloc10kFailed);
+        show(view, txt::Alloc10kFailed);
         return;
     }
     std::memset(block.get(), 0x41, TenK);
@@ -50,7 +50,7 @@ void OnSendImmediate(ConsoleTarget& view)
     if (port && port->transmitChar(ImmediateByte).ok())
         view.session().noteSent(1);
     else
-        show(txt::SendImmediateFailed);
+        show(view, txt::SendImmediateFailed);
 }
 
 void OnSendFixedString(ConsoleTarget& view)

@@ -66,9 +66,9 @@ const char* sizeProblem(const struct stat& st)
     return nullptr;
 }
 
-void show(const char* text)
+void show(ConsoleTarget& view, const char* text)
 {
-    UiServices::current().messageBox(QString::fromLatin1(text));
+    view.ui().messageBox(QString::fromLatin1(text));
 }
 
 } // namespace
@@ -92,18 +92,18 @@ bool loadFileForSending(const std::string& path, FileContent& content, const cha
 void OnSendDataFromFile(ConsoleTarget& view)
 {
     if (!requireConnection(view)) return;
-    const auto path = UiServices::current().openFileName(view.dialogParent());
+    const auto path = view.ui().openFileName(view.dialogParent());
     if (!path) return;
     FileContent content;
     const char* failure = nullptr;
     const std::string name = QFile::encodeName(*path).toStdString();
     // A large file takes a while to read: keep the windows painted meanwhile.
     if (!view.runWaiting([&] { return loadFileForSending(name, content, &failure); })) {
-        show(failure);
+        show(view, failure);
         return;
     }
     const std::unique_ptr<BusyNotice> notice = view.showSendingNotice();
-    if (!notice) show(txt::CouldNotCreateModeless);
+    if (!notice) show(view, txt::CouldNotCreateModeless);
     writeAndWait(view, content.bytes.get(), content.size);
 }
 

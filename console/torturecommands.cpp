@@ -20,7 +20,7 @@ void OnStartTest(ConsoleTarget& view)
     // claiming a connection the window no longer has.
     OnDisconnectPort(view);
     auto& run = torture::TortureRun::instance();
-    const auto show = [](const std::string& text) { UiServices::current().messageBox(QString::fromStdString(text)); };
+    const auto show = [&ui = view.ui()](const std::string& text) { ui.messageBox(QString::fromStdString(text)); };
     if (run.start(view.session().devices(), torture::tortureParams(), show)) view.followTortureRun();
 }
 

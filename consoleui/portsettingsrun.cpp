@@ -4,11 +4,11 @@
 
 #include "portsel/portsettingsdlg.h"
 
-int runPortSettingsDialog(PortContext& portCtx, const QString& docTitle)
+int runPortSettingsDialog(UiServices& ui, PortContext& portCtx, const QString& docTitle)
 {
     PortLineSettings initial;
     initial.portName = portCtx.portName; // kept when no port is present
-    const auto chosen = runPortSettingsDialog(initial, docTitle);
+    const auto chosen = runPortSettingsDialog(ui, initial, docTitle);
     if (!chosen) return QDialog::Rejected;
     portCtx.portName = chosen->portName;
     portCtx.baudRate = chosen->line.baudRate;

@@ -59,17 +59,16 @@ ConsoleSession::Events CVesperlineView::sessionEvents()
         qCDebug(lcRx) << QByteArray(bytes.data(), qsizetype(bytes.size()));
         if (pane) pane->post(bytes);
     };
-    events.message = [](const std::string& text) {
-        UiServices::current().messageBox(QString::fromLatin1(text.data(), qsizetype(text.size())));
+    events.message = [&ui = ui()](const std::string& text) {
+        ui.messageBox(QString::fromLatin1(text.data(), qsizetype(text.size())));
     };
     // The session changes its port only on this thread; the device watch's
     // reports come here through the event loop (dropped with the view).
     events.post = [this](std::function<void()> call) {
         QMetaObject::invokeMethod(this, std::move(call), Qt::QueuedConnection);
     };
-    events.deviceChanged = [this, pane = recView()](DeviceChange change, const std::string& text) {
+    events.deviceChanged = [pane = recView()](DeviceChange, const std::string& text) {
         if (pane) pane->post("\r\n" + text + "\r\n"); // behind what came before the loss
-        emit portDeviceChanged(change, QString::fromLatin1(text.data(), qsizetype(text.size())));
     };
     events.captureIndicator = [](const std::string& text) {
         if (g_pStatusBar)
@@ -127,12 +126,12 @@ void CVesperlineView::sendTyped(const TypedText& typed)
 
 void CVesperlineView::chooseLineSettings()
 {
-    runPortSettingsDialog(m_portCtx, documentTitle());
+    runPortSettingsDialog(ui(), m_portCtx, documentTitle());
 }
 
 void CVesperlineView::editTortureParams()
 {
-    CTortureParamsDlg::instance().doModal();
+    CTortureParamsDlg::instance().doModal(ui());
 }
 
 void CVesperlineView::followTortureRun()

@@ -38,10 +38,6 @@ public:
     std::unique_ptr<BusyNotice> showSendingNotice() override;
     void modemLineSet(uint32_t controlCode) override;
 
-signals:
-    // The port's device went or came back (the receive pane shows `text` too).
-    void portDeviceChanged(DeviceChange change, const QString& text);
-
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void inputMethodEvent(QInputMethodEvent* event) override;

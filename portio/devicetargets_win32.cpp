@@ -1,6 +1,7 @@
 #include "devicetargets.h"
 
 #include "comnaming.h"
+#include "devicepath.h"
 #include "win32port.h"
 
 #include <algorithm>
@@ -9,8 +10,6 @@
 namespace portio::devices {
 
 namespace {
-
-constexpr std::string_view kPrefix = "\\\\.\\";
 
 bool isComName(std::string_view lowerName)
 {
@@ -30,8 +29,9 @@ std::string upper(std::string s)
 // "\\.\NAME"; whether NAME is a port shows when it is opened.
 Status checkTarget(const std::string& target)
 {
-    const auto name = std::string_view(target).substr(std::min(target.size(), kPrefix.size()));
-    if (!target.starts_with(kPrefix) || name.empty() || name.find_first_of(std::string_view("\\/\0", 3)) != name.npos)
+    const auto name = std::string_view(target).substr(std::min(target.size(), DevicePrefix.size()));
+    if (!target.starts_with(DevicePrefix) || name.empty()
+        || name.find_first_of(std::string_view("\\/\0", 3)) != name.npos)
         return makeError(ErrorCode::InvalidArgument, target + " is not a device path such as \\\\.\\COM5");
     return okStatus();
 }
@@ -45,7 +45,7 @@ bool isDevicePath(std::string_view)
 std::optional<std::string> defaultTarget(const DeviceNamespace::Config&, const std::string& lowerName)
 {
     if (!isComName(lowerName)) return std::nullopt;
-    return std::string(kPrefix) + upper(lowerName);
+    return devicePath(upper(lowerName));
 }
 
 Result<PortPtr> open(const std::string& target, Access access, OpenPurpose purpose)

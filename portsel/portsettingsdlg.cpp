@@ -15,8 +15,10 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-CPortSettingsDlg::CPortSettingsDlg(const PortLineSettings& initial, const QString& docTitle, QWidget* parent)
+CPortSettingsDlg::CPortSettingsDlg(
+    const PortLineSettings& initial, const QString& docTitle, UiServices& ui, QWidget* parent)
     : QDialog(parent)
+    , m_ui(ui)
     , m_choice(initial)
 {
     setWindowTitle(QString::fromLatin1(txt::SelectPortFor) + docTitle);
@@ -86,7 +88,7 @@ void CPortSettingsDlg::accept()
 {
     const auto line = m_line->value();
     if (!line) {
-        UiServices::current().messageBox(QString::fromLatin1(txt::PleaseEnterInteger));
+        m_ui.messageBox(QString::fromLatin1(txt::PleaseEnterInteger));
         m_line->focusBaud();
         return;
     }
@@ -120,9 +122,10 @@ QCheckBox* CPortSettingsDlg::xonXoffCheck() const
     return m_line->xonXoffCheck();
 }
 
-std::optional<PortLineSettings> runPortSettingsDialog(const PortLineSettings& initial, const QString& docTitle)
+std::optional<PortLineSettings> runPortSettingsDialog(
+    UiServices& ui, const PortLineSettings& initial, const QString& docTitle)
 {
-    CPortSettingsDlg dialog(initial, docTitle);
-    if (UiServices::current().runModal(dialog) != QDialog::Accepted) return std::nullopt;
+    CPortSettingsDlg dialog(initial, docTitle, ui);
+    if (ui.runModal(dialog) != QDialog::Accepted) return std::nullopt;
     return dialog.choice();
 }

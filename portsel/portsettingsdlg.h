@@ -12,6 +12,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class LineSettingsControls;
+class UiServices;
 
 // Modal dialog in which the user picks a console window's port (one of those
 // found present at start-up) and its line settings. It starts from the
@@ -20,7 +21,9 @@ class LineSettingsControls;
 class CPortSettingsDlg : public QDialog {
     Q_OBJECT
 public:
-    CPortSettingsDlg(const PortLineSettings& initial, const QString& docTitle, QWidget* parent = nullptr);
+    // `ui` shows the dialog's own messages (a baud rate that is no number).
+    CPortSettingsDlg(
+        const PortLineSettings& initial, const QString& docTitle, UiServices& ui, QWidget* parent = nullptr);
 
     // OK and Enter: checks the baud field, then keeps the choice.
     void accept() override;
@@ -47,6 +50,7 @@ private:
     void fillPortList();
     void showPortAbout(int index);
 
+    UiServices& m_ui;
     PortLineSettings m_choice;
     LineSettingsControls* m_line = nullptr;
     QComboBox* m_portList = nullptr;
@@ -57,4 +61,5 @@ private:
 
 // Builds the dialog and runs it modally through the installed UiServices;
 // the choice when closed with OK, nothing when cancelled.
-std::optional<PortLineSettings> runPortSettingsDialog(const PortLineSettings& initial, const QString& docTitle);
+std::optional<PortLineSettings> runPortSettingsDialog(
+    UiServices& ui, const PortLineSettings& initial, const QString& docTitle);

@@ -10,11 +10,12 @@ class QDialog;
 class QWidget;
 
 // Everything that needs a person: message boxes, file dialogs, modal dialogs.
-// The application installs the real one (Qt's boxes and dialogs); tests
-// install a fake that records messages and answers dialogs.
+// The application hands the real one (Qt's boxes and dialogs) to what it
+// builds; tests hand in a fake that records messages and answers dialogs.
+// There is no process-wide instance: whatever asks a person is given one.
 class UiServices {
 public:
-    virtual ~UiServices() = default;
+    virtual ~UiServices();
 
     // Modal message: OK button, warning icon, the application's title as caption.
     virtual void messageBox(const QString& text) = 0;
@@ -38,9 +39,4 @@ public:
     }
     // Runs a dialog modally and returns its result (QDialog::Accepted or Rejected).
     virtual int runModal(QDialog& dialog) = 0;
-
-    // The services in force; there is always one (a silent default until one is installed).
-    static UiServices& current();
-    // Installs services (not owned); nullptr restores the silent default.
-    static void install(UiServices* services);
 };

@@ -111,8 +111,8 @@ QString CAboutDlg::diskText() const
     return m_disk->text();
 }
 
-void showAboutBox(QWidget* parent)
+void showAboutBox(UiServices& ui, QWidget* parent)
 {
     CAboutDlg dialog(parent);
-    UiServices::current().runModal(dialog);
+    ui.runModal(dialog);
 }

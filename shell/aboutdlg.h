@@ -5,6 +5,7 @@
 
 class QLabel;
 class QWidget;
+class UiServices;
 
 // The about box: program icon, version, and two facts about the system, read
 // once when the box is made: the total physical memory (under the label
@@ -29,4 +30,4 @@ QString aboutMemoryLine();
 QString aboutDiskLine(const QString& directory);
 
 // Runs the about box modally (through UiServices::runModal) for the current directory.
-void showAboutBox(QWidget* parent);
+void showAboutBox(UiServices& ui, QWidget* parent);

@@ -25,11 +25,6 @@ constexpr DiagnosticsItem Items[] = {
 
 } // namespace
 
-std::span<const DiagnosticsItem> diagnosticsItems()
-{
-    return Items;
-}
-
 QMenu* buildDiagnosticsMenu(CMainFrame& frame)
 {
     auto* menu = new QMenu(QString::fromLatin1(MenuTitle), &frame);

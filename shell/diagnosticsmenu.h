@@ -1,7 +1,5 @@
 #pragma once
 
-#include <span>
-
 class CMainFrame;
 class QMenu;
 
@@ -12,8 +10,6 @@ struct DiagnosticsItem {
     const char* text; // ends with the command ID in parentheses
     int id;
 };
-
-std::span<const DiagnosticsItem> diagnosticsItems();
 
 // Builds the menu (owned by the frame); each item sends its command to the
 // active console window.

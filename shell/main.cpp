@@ -17,12 +17,6 @@ int main(int argc, char** argv)
     initResourceBundle();
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/vesperline.png")));
     RealUiServices ui;
-    UiServices::install(&ui);
-    int result;
-    {
-        CVesperlineApp theApp;
-        result = theApp.InitInstance(QApplication::arguments()) ? app.exec() : theApp.exitCode();
-    }
-    UiServices::install(nullptr);
-    return result;
+    CVesperlineApp theApp(ui);
+    return theApp.InitInstance(QApplication::arguments()) ? app.exec() : theApp.exitCode();
 }

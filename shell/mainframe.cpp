@@ -15,6 +15,8 @@
 #include "res/uiservices.h"
 #include "verifyui/verifyportscommand.h"
 
+#include <algorithm>
+
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
@@ -214,10 +216,11 @@ bool CMainFrame::frameCommand(int id)
     case cmd::ID_APP_EXIT:
         return close();
     case cmd::ID_APP_ABOUT:
-        showAboutBox(this);
+        showAboutBox(m_environment.ui, this);
         return true;
     case cmd::ID_VERIFY_PORTS:
-        if (!m_verifyPorts) m_verifyPorts = std::make_unique<verifyui::VerifyPortsCommand>(m_environment.devices);
+        if (!m_verifyPorts)
+            m_verifyPorts = std::make_unique<verifyui::VerifyPortsCommand>(m_environment.devices, m_environment.ui);
         m_verifyPorts->run(this);
         return true;
     case cmd::ID_VIEW_STATUS_BAR:
@@ -309,7 +312,7 @@ CSplitterFrame* CMainFrame::openDocument(const QString& path)
 
 void CMainFrame::OnFileOpen()
 {
-    if (auto path = UiServices::current().openFileName(this)) openDocument(*path);
+    if (auto path = m_environment.ui.openFileName(this)) openDocument(*path);
 }
 
 void CMainFrame::OnFileSave()
@@ -319,7 +322,7 @@ void CMainFrame::OnFileSave()
     CVesperlineDoc* doc = frame->document();
     QString path = doc->GetPathName();
     if (path.isEmpty()) {
-        auto chosen = UiServices::current().saveFileName(this);
+        auto chosen = m_environment.ui.saveFileName(this);
         if (!chosen) return;
         path = *chosen;
     }
@@ -329,7 +332,9 @@ void CMainFrame::OnFileSave()
 void CMainFrame::closeEvent(QCloseEvent* event)
 {
     // No window may go while one of its commands waits on its port.
-    if (CVesperlineView::anyBusy()) {
+    const bool anyBusy = std::any_of(m_frames.begin(), m_frames.end(),
+        [](const CSplitterFrame* frame) { return frame->m_pConsoleView && frame->m_pConsoleView->isBusy(); });
+    if (anyBusy) {
         event->ignore();
         return;
     }

@@ -39,7 +39,6 @@ public:
     // handles the command.
     bool sendCommand(int id);
 
-    QMdiArea* mdiArea() const { return m_mdiArea; }
     QList<CSplitterFrame*> frames() const { return m_frames; }
     CSplitterFrame* activeFrame() const;
     CVesperlineView* activeView() const;

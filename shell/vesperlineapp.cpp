@@ -17,8 +17,8 @@
 
 #include <cstdio>
 
-CVesperlineApp::CVesperlineApp()
-    : m_environment { m_devices, m_commands }
+CVesperlineApp::CVesperlineApp(UiServices& ui)
+    : m_environment { m_devices, m_commands, ui }
 {
     registerConsoleCommands(m_commands);
 }

@@ -14,13 +14,16 @@
 class CMainFrame;
 class CRecentFiles;
 class QSettings;
+class UiServices;
 
 // The application: its start-up sequence and the event filter that lets the
 // splash screen see every event first.
 class CVesperlineApp : public QObject {
     Q_OBJECT
 public:
-    CVesperlineApp();
+    // `ui` answers for the person at the screen (the real dialogs, or a
+    // test's fake); it outlives the application.
+    explicit CVesperlineApp(UiServices& ui);
     ~CVesperlineApp() override;
 
     // The start-up sequence. False ends the program with exitCode().

@@ -73,11 +73,14 @@ CTortureParamsDlg& CTortureParamsDlg::instance()
     return *g_instance;
 }
 
-int CTortureParamsDlg::doModal()
+int CTortureParamsDlg::doModal(UiServices& ui)
 {
     loadFields();
     m_firstComPort->setFocus();
-    return UiServices::current().runModal(*this);
+    m_ui = &ui;
+    const int result = ui.runModal(*this);
+    m_ui = nullptr;
+    return result;
 }
 
 void CTortureParamsDlg::loadFields()
@@ -94,7 +97,7 @@ void CTortureParamsDlg::accept()
     for (size_t i = 0; i < fields.size(); ++i) {
         const auto value = readField(fields[i]);
         if (!value) {
-            UiServices::current().messageBox(QString::fromLatin1(txt::PleaseEnterPositiveInteger));
+            if (m_ui) m_ui->messageBox(QString::fromLatin1(txt::PleaseEnterPositiveInteger));
             fields[i]->setFocus();
             fields[i]->selectAll();
             return;

@@ -5,6 +5,7 @@
 #include <QDialog>
 
 class QLineEdit;
+class UiServices;
 
 // "Port Info": edits the load run's three parameters. The process has one
 // instance, whose own copy of the values persists between showings; OK checks
@@ -19,8 +20,9 @@ public:
     static CTortureParamsDlg& instance();
 
     // Fills the fields from the dialog's copy and runs it modally through
-    // UiServices; returns QDialog::Accepted or QDialog::Rejected.
-    int doModal();
+    // `ui`, which also shows its refusals; returns QDialog::Accepted or
+    // QDialog::Rejected.
+    int doModal(UiServices& ui);
 
     // The dialog's own copy of the values (what the next showing displays).
     const torture::TortureParams& values() const { return m_values; }
@@ -32,6 +34,7 @@ private:
     QLineEdit* addField(class QGridLayout* grid, int row, const char* label, const char* name);
 
     torture::TortureParams m_values;
+    UiServices* m_ui = nullptr; // of the showing under way
     QLineEdit* m_firstComPort = nullptr;
     QLineEdit* m_portCount = nullptr;
     QLineEdit* m_baudRate = nullptr;

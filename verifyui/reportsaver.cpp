@@ -47,15 +47,15 @@ std::string reportText(const verify::RunReport& report, ReportFormat format)
     }
 }
 
-bool saveReport(QWidget* parent, const verify::RunReport& report)
+bool saveReport(UiServices& ui, QWidget* parent, const verify::RunReport& report)
 {
-    const auto chosen = UiServices::current().saveFileNameOfType(parent, reportFileTypes());
+    const auto chosen = ui.saveFileNameOfType(parent, reportFileTypes());
     if (!chosen || chosen->name.isEmpty()) return false;
     const int type = std::clamp(chosen->type, 0, 2);
     const QString name = withSuffix(chosen->name, type);
     const QString error = writeFile(name, reportText(report, ReportFormat(type)));
     if (error.isEmpty()) return true;
-    UiServices::current().messageBox(QStringLiteral("The report could not be written to %1: %2").arg(name, error));
+    ui.messageBox(QStringLiteral("The report could not be written to %1: %2").arg(name, error));
     return false;
 }
 

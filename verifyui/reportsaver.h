@@ -8,6 +8,7 @@
 #include <string>
 
 class QWidget;
+class UiServices;
 
 namespace verifyui {
 
@@ -19,9 +20,9 @@ enum class ReportFormat { Json, Csv, JUnit };
 QStringList reportFileTypes();
 std::string reportText(const verify::RunReport& report, ReportFormat format);
 
-// Asks for a file name and type through UiServices and writes the report;
-// says so in a message box when the file cannot be written. False when
-// nothing was written.
-bool saveReport(QWidget* parent, const verify::RunReport& report);
+// Asks for a file name and type through `ui` and writes the report; says so
+// in a message box when the file cannot be written. False when nothing was
+// written.
+bool saveReport(UiServices& ui, QWidget* parent, const verify::RunReport& report);
 
 } // namespace verifyui

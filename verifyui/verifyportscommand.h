@@ -7,6 +7,7 @@
 #include <QPointer>
 
 class QWidget;
+class UiServices;
 
 namespace verifyui {
 
@@ -17,8 +18,9 @@ class VerifyWindow;
 // in this session.
 class VerifyPortsCommand {
 public:
-    explicit VerifyPortsCommand(portio::DeviceNamespace& ns)
+    VerifyPortsCommand(portio::DeviceNamespace& ns, UiServices& ui)
         : m_ns(ns)
+        , m_ui(ui)
     {
     }
 
@@ -29,6 +31,7 @@ public:
 
 private:
     portio::DeviceNamespace& m_ns;
+    UiServices& m_ui;
     VerifyChoices m_choices;
 };
 

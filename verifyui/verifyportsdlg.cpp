@@ -54,8 +54,9 @@ void nameField(QWidget* field, const QString& label)
 
 } // namespace
 
-VerifyPortsDlg::VerifyPortsDlg(const VerifyChoices& choices, QWidget* parent)
+VerifyPortsDlg::VerifyPortsDlg(const VerifyChoices& choices, UiServices& ui, QWidget* parent)
     : QDialog(parent)
+    , m_ui(ui)
     , m_choices(choices)
 {
     setWindowTitle(QStringLiteral("Verify Ports"));
@@ -171,7 +172,7 @@ std::optional<VerifyChoices> VerifyPortsDlg::readChoices()
 
 void VerifyPortsDlg::refuse(const QString& text, QWidget* field)
 {
-    UiServices::current().messageBox(text);
+    m_ui.messageBox(text);
     if (field) field->setFocus();
 }
 

@@ -13,6 +13,7 @@ class QPushButton;
 class QRadioButton;
 class QSpinBox;
 class LineSettingsControls;
+class UiServices;
 
 namespace verifyui {
 
@@ -22,7 +23,8 @@ namespace verifyui {
 class VerifyPortsDlg : public QDialog {
     Q_OBJECT
 public:
-    VerifyPortsDlg(const VerifyChoices& choices, QWidget* parent = nullptr);
+    // `ui` shows why a choice is refused.
+    VerifyPortsDlg(const VerifyChoices& choices, UiServices& ui, QWidget* parent = nullptr);
 
     void accept() override;
     const VerifyChoices& choices() const { return m_choices; }
@@ -51,6 +53,7 @@ private:
     std::optional<VerifyChoices> readChoices();
     void refuse(const QString& text, QWidget* field);
 
+    UiServices& m_ui;
     VerifyChoices m_choices;
     std::optional<VerifyPlan> m_plan;
     QRadioButton* m_range = nullptr;

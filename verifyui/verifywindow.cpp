@@ -23,8 +23,9 @@
 
 namespace verifyui {
 
-VerifyWindow::VerifyWindow(portio::DeviceNamespace& ns, VerifyPlan plan, QWidget* parent)
+VerifyWindow::VerifyWindow(portio::DeviceNamespace& ns, VerifyPlan plan, UiServices& ui, QWidget* parent)
     : QWidget(parent, Qt::Window)
+    , m_ui(ui)
     , m_plan(plan)
     , m_runner(std::make_unique<VerifyRunner>(ns, std::move(plan)))
 {
@@ -70,7 +71,7 @@ void VerifyWindow::createControls()
     m_timer->setInterval(RefreshMs);
     connect(m_stopButton, &QPushButton::clicked, this, &VerifyWindow::stop);
     connect(m_saveButton, &QPushButton::clicked, this, [this] {
-        if (auto report = m_runner->report()) saveReport(this, *report);
+        if (auto report = m_runner->report()) saveReport(m_ui, this, *report);
     });
     connect(m_table->selectionModel(), &QItemSelectionModel::selectionChanged, this, &VerifyWindow::showSelected);
     connect(m_overview, &BoardOverview::tileClicked, this, &VerifyWindow::selectPort);

@@ -15,6 +15,7 @@ class QPushButton;
 class QSortFilterProxyModel;
 class QTableView;
 class QTimer;
+class UiServices;
 
 namespace verifyui {
 
@@ -33,7 +34,8 @@ public:
     // Redraws this often while the run goes on.
     static constexpr int RefreshMs = 250;
 
-    VerifyWindow(portio::DeviceNamespace& ns, VerifyPlan plan, QWidget* parent = nullptr);
+    // `ui` asks for the report's file.
+    VerifyWindow(portio::DeviceNamespace& ns, VerifyPlan plan, UiServices& ui, QWidget* parent = nullptr);
     ~VerifyWindow() override;
 
     void start();
@@ -70,6 +72,7 @@ private:
     QString tileDetails(int row) const;
     int selectedRow() const;
 
+    UiServices& m_ui;
     VerifyPlan m_plan;
     std::unique_ptr<VerifyRunner> m_runner;
     PortResultsModel* m_model = nullptr;

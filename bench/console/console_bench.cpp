@@ -3,6 +3,7 @@
 //  1. bytes per second from a pseudo-terminal into the receive pane, against
 //     `cat` reading the same pseudo-terminal;
 //  2. the cost of one append when the pane holds 10 MB, against 100 KB.
+#include "bench/support/fixedfileui.h"
 #include "bench/support/quickoption.h"
 #include "bench/support/rawpty.h"
 #include "consoleui/recview.h"
@@ -92,7 +93,8 @@ double catSeconds(Pty& pty, const std::string& data)
 double paneSeconds(Pty& pty, const std::string& data)
 {
     testDevices().define("COM2", pty.path);
-    ConsoleParts parts;
+    FixedFileUi ui { QString() }; // no dialogs here; a message goes to stderr
+    ConsoleParts parts { ui };
     CSplitterFrame frame(new CVesperlineDoc, parts.environment);
     frame.resize(900, 600);
     frame.show();

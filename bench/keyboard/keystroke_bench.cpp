@@ -2,6 +2,7 @@
 // byte being readable at the far end of a pseudo-terminal. Median and 99th
 // percentile, each as a ratio to a direct one-byte write() on the same
 // pseudo-terminal measured in the same run, the two interleaved.
+#include "bench/support/fixedfileui.h"
 #include "bench/support/quickoption.h"
 #include "bench/support/rawpty.h"
 #include "consoleui/vesperlineview.h"
@@ -76,7 +77,8 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     Pty pty;
     if (!testDevices().define("COM2", pty.path).ok()) return 1;
-    ConsoleParts parts;
+    FixedFileUi ui { QString() }; // no dialogs here; a message goes to stderr
+    ConsoleParts parts { ui };
     auto frame = std::make_unique<CSplitterFrame>(new CVesperlineDoc, parts.environment);
     CVesperlineView& view = *frame->m_pConsoleView;
     view.m_portCtx.portName = "COM2";

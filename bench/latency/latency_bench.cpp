@@ -7,6 +7,7 @@
 //
 // Length of each phase: --latency-seconds=N (default 5; 2 with --quick).
 #include "bench/support/figure.h"
+#include "bench/support/fixedfileui.h"
 #include "consoleui/vesperlineview.h"
 #include "portio/devicenamespace.h"
 #include "res/commandids.h"
@@ -102,7 +103,8 @@ int runTortureLatencyBench(bool quick)
     QApplication app(argc, argv);
     auto& ns = testDevices();
     vboard::installVirtualBoard(ns, vboard::BoardConfig {});
-    ConsoleParts parts;
+    FixedFileUi ui { QString() }; // no dialogs here; a message goes to stderr
+    ConsoleParts parts { ui };
     CSplitterFrame frame(new CVesperlineDoc, parts.environment);
     frame.resize(900, 600);
     frame.show();

@@ -17,10 +17,9 @@ double captureSeconds(const std::string& source, const std::string& target, size
     RawPty pty;
     testDevices().define("COM2", pty.path);
     FixedFileUi ui(QString::fromStdString(target));
-    UiServices::install(&ui);
     double s = 0;
     {
-        ConsoleParts parts;
+        ConsoleParts parts { ui };
         CSplitterFrame frame(new CVesperlineDoc, parts.environment);
         frame.resize(900, 600);
         frame.show();
@@ -33,7 +32,6 @@ double captureSeconds(const std::string& source, const std::string& target, size
         });
         view.ClosePort();
     }
-    UiServices::install(nullptr);
     testDevices().undefine("COM2");
     return s;
 }

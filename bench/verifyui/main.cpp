@@ -7,6 +7,7 @@
 // window's own rate: process CPU seconds over the wall seconds of the same
 // stretch, so one core's second measured alongside is the reference.
 #include "bench/support/figure.h"
+#include "bench/support/fixedfileui.h"
 #include "verifyui/verifywindow.h"
 
 #include <QApplication>
@@ -107,7 +108,8 @@ int main(int argc, char** argv)
     const double seconds = quickRun(argc, argv) ? 0.5 : argc > 1 ? std::atof(argv[1]) : 3.0;
     const int ports = 96;
     portio::DeviceNamespace ns; // the window's run is never started
-    verifyui::VerifyWindow window(ns, plan(ports));
+    FixedFileUi ui { QString() };
+    verifyui::VerifyWindow window(ns, plan(ports), ui);
     window.show();
     QApplication::processEvents();
     const double perSecond = 1000.0 / verifyui::VerifyWindow::RefreshMs;

@@ -76,7 +76,7 @@ protected:
 
 TEST_F(Capture, EveryByteValueReachesTheFileUnchanged)
 {
-    PtyConsole a("COM2");
+    PtyConsole a(ui, "COM2");
     const std::string file = path("cap.bin");
     std::ofstream(file) << std::string(5000, 'x'); // an existing file is emptied
     start(a, file);
@@ -92,7 +92,7 @@ TEST_F(Capture, EveryByteValueReachesTheFileUnchanged)
 
 TEST_F(Capture, TwoWindowsCaptureApartAndStoppingOneLeavesTheOther)
 {
-    PtyConsole a("COM2"), b("COM5");
+    PtyConsole a(ui, "COM2"), b(ui, "COM5");
     start(a, path("a.bin"));
     start(b, path("b.bin"));
     ASSERT_TRUE(a.pty.writeAll("first a"));
@@ -111,7 +111,7 @@ TEST_F(Capture, TwoWindowsCaptureApartAndStoppingOneLeavesTheOther)
 
 TEST_F(Capture, StopCaptureShowsNotActiveAlsoInAWindowNeverConnected)
 {
-    ConsoleWindow never;
+    ConsoleWindow never { ui };
     status.SetPaneText(CStatusBar::CapturePane, "unchanged");
     ASSERT_TRUE(never.view().runCommand(cmd::ID_STOP_CAPTURE));
     EXPECT_EQ(indicator(), "CAPTURE NOT ACTIVE");
@@ -120,7 +120,7 @@ TEST_F(Capture, StopCaptureShowsNotActiveAlsoInAWindowNeverConnected)
 
 TEST_F(Capture, DisconnectClosesTheFileComplete)
 {
-    PtyConsole a("COM2");
+    PtyConsole a(ui, "COM2");
     start(a, path("cap.bin"));
     const std::string bytes(3000, '\r');
     ASSERT_TRUE(a.pty.writeAll(bytes));
@@ -135,7 +135,7 @@ TEST_F(Capture, DisconnectClosesTheFileComplete)
 
 TEST_F(Capture, SecondStartIsRefusedAndTheFirstGoesOn)
 {
-    PtyConsole a("COM2");
+    PtyConsole a(ui, "COM2");
     start(a, path("one.bin"));
     ASSERT_TRUE(a.view().runCommand(cmd::ID_START_CAPTURE));
     EXPECT_EQ(ui.messages, QStringList { "Capture already active" });
@@ -148,7 +148,7 @@ TEST_F(Capture, SecondStartIsRefusedAndTheFirstGoesOn)
 
 TEST_F(Capture, TheFileIsLockedWhileCapturedAndALockedFileIsRefusedUntouched)
 {
-    PtyConsole a("COM2"), b("COM5");
+    PtyConsole a(ui, "COM2"), b(ui, "COM5");
     start(a, path("cap.bin"));
     ASSERT_TRUE(a.pty.writeAll("kept"));
     ASSERT_TRUE(fileHolds(path("cap.bin"), "kept"));
@@ -165,7 +165,7 @@ TEST_F(Capture, TheFileIsLockedWhileCapturedAndALockedFileIsRefusedUntouched)
 
 TEST_F(Capture, FileThatCannotBeCreatedOrCancelledDialogChangesNothing)
 {
-    PtyConsole a("COM2");
+    PtyConsole a(ui, "COM2");
     start(a, dir.path().toStdString()); // a directory
     EXPECT_EQ(ui.messages, QStringList { "File could not be opened." });
     EXPECT_EQ(indicator(), "CAPTURE NOT ACTIVE");
@@ -177,7 +177,7 @@ TEST_F(Capture, FileThatCannotBeCreatedOrCancelledDialogChangesNothing)
 
 TEST_F(Capture, DiskFullEndsTheCaptureWithOneMessage)
 {
-    PtyConsole a("COM2");
+    PtyConsole a(ui, "COM2");
     start(a, "/dev/full");
     ASSERT_EQ(indicator(), "CAPTURE IS ACTIVE");
     ASSERT_TRUE(a.pty.writeAll("one"));

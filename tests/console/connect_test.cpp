@@ -85,8 +85,8 @@ protected:
     PresentPorts present { 2 };
     FakeUiServices ui;
     PtyPair pty;
-    ConsoleWindow first;
-    ConsoleWindow second;
+    ConsoleWindow first { ui };
+    ConsoleWindow second { ui };
 };
 
 TEST_F(ConnectPty, TitleRoundTripAndThePortIsReleased)
@@ -196,7 +196,7 @@ TEST(ConnectBoard, EveryLineChoiceReachesThePort)
     ns.installBoard(board, board->names());
     PresentPorts present { 3 };
     FakeUiServices ui;
-    ConsoleWindow win;
+    ConsoleWindow win { ui };
     win.view().setDocumentTitle(QStringLiteral("Thread 4"));
 
     const QStringList dataBits { "5", "6", "7", "8" };

@@ -15,8 +15,13 @@
 
 #include <memory>
 
-// What the shell hands a console window: every command, the tests' devices.
+// What the shell hands a console window: every command, the tests' devices
+// and the test's stand-in for the person at the screen.
 struct ConsoleParts {
+    explicit ConsoleParts(UiServices& ui)
+        : environment { testDevices(), commands, ui }
+    {
+    }
     static ConsoleCommandTable allCommands()
     {
         ConsoleCommandTable table;
@@ -25,11 +30,12 @@ struct ConsoleParts {
     }
 
     ConsoleCommandTable commands = allCommands();
-    ConsoleEnvironment environment { testDevices(), commands };
+    ConsoleEnvironment environment;
 };
 
 // One console window, as the shell builds it, outside any main frame.
 struct ConsoleWindow : ConsoleParts {
+    using ConsoleParts::ConsoleParts;
     std::unique_ptr<CSplitterFrame> frame { new CSplitterFrame(new CVesperlineDoc, environment) };
     CVesperlineView& view() const { return *frame->m_pConsoleView; }
     CRecView& pane() const { return *frame->m_pRecView; }
@@ -43,8 +49,9 @@ struct ConsoleWindow : ConsoleParts {
 
 // A console window connected to its own pseudo-terminal, named `name`.
 struct PtyConsole {
-    explicit PtyConsole(const char* name)
+    PtyConsole(UiServices& ui, const char* name)
         : name(name)
+        , win(ui)
     {
         EXPECT_TRUE(testDevices().define(name, pty.slavePath()).ok());
         EXPECT_TRUE(win.connect(name));

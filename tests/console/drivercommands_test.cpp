@@ -66,7 +66,7 @@ protected:
 
     Receive2KSettings settings;
     FakeUiServices ui;
-    ConsoleWindow win;
+    ConsoleWindow win { ui };
 };
 
 // COM3 and COM4 of a virtual board wired to each other: the test writes on
@@ -256,7 +256,7 @@ TEST_F(DriverCommandsBoard, PortCommandsOnAnUnconnectedWindowShowOnlyNoPortConne
 
 TEST_F(DriverCommandsBoard, TimedWriteOnAHeldPortFailsAndLeavesTheHolderAlone)
 {
-    ConsoleWindow holder;
+    ConsoleWindow holder { ui };
     holder.view().m_portCtx.baudRate = FastBaud;
     ASSERT_TRUE(holder.connect("COM3"));
     queuePortChoice(ui, "COM3");

@@ -61,7 +61,7 @@ protected:
 
     FakeUiServices ui;
     PtyPair pty;
-    ConsoleWindow win;
+    ConsoleWindow win { ui };
 };
 
 TEST_F(KeyboardPty, TypedTextGoesOutByteByByteAndIsShown)

@@ -2,6 +2,7 @@
 #include "console/commandtable.h"
 #include "consoleui/vesperlineview.h"
 #include "portio/devicenamespace.h"
+#include "tests/support/qtfakeuiservices.h"
 #include "tests/support/testdevices.h"
 
 #include <gtest/gtest.h>
@@ -68,7 +69,8 @@ TEST(LineSettings, EveryFlowCombination)
 // What a bare view needs: no commands, the application's namespace.
 struct BareEnvironment {
     ConsoleCommandTable commands;
-    ConsoleEnvironment environment { testDevices(), commands };
+    FakeUiServices ui;
+    ConsoleEnvironment environment { testDevices(), commands, ui };
 };
 
 TEST(LineSettings, NullContextIsRefused)

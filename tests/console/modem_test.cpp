@@ -19,7 +19,7 @@ TEST(ModemPty, EachRefusedRequestShowsItsOwnTextOnce)
     FakeUiServices ui;
     PtyPair pty;
     ASSERT_TRUE(testDevices().define("COM2", pty.slavePath()).ok());
-    ConsoleWindow win;
+    ConsoleWindow win { ui };
     ASSERT_TRUE(win.connect("COM2"));
     const std::pair<int, const char*> expected[] = {
         { cmd::ID_ASSERT_RTS, "IOCTL_SERIAL_SET_RTS failed" },
@@ -73,7 +73,7 @@ protected:
     FakeUiServices ui;
     std::shared_ptr<vboard::VirtualBoard> board;
     portio::PortPtr far;
-    ConsoleWindow win;
+    ConsoleWindow win { ui };
 };
 
 TEST_F(ModemBoard, FarEndFollowsRtsAndDtr)

@@ -33,7 +33,7 @@ protected:
 
     FakeUiServices ui;
     std::shared_ptr<vboard::VirtualBoard> board;
-    ConsoleWindow win;
+    ConsoleWindow win { ui };
 };
 
 TEST_F(ReceiveBoard, BytesFromTheLineAppearInOrder)

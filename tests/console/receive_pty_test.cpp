@@ -38,7 +38,7 @@ protected:
 
     FakeUiServices ui;
     PtyPair pty;
-    ConsoleWindow win;
+    ConsoleWindow win { ui };
 };
 
 TEST_F(ReceivePty, RemoteTypingOneCharacterAtATimeShowsEachAndCrAsLineBreak)
@@ -150,7 +150,7 @@ TEST_F(ReceivePty, FarEndGoingAwayEndsTheThreadAndSaysSoInThePane)
 
 TEST_F(ReceivePty, SecondWindowCannotOpenAHeldPort)
 {
-    ConsoleWindow other;
+    ConsoleWindow other { ui };
     EXPECT_FALSE(other.connect("COM2"));
     ASSERT_EQ(ui.messages, QStringList { "The port could not be opened" });
     EXPECT_EQ(other.view().m_portCtx.isConnected, 0);

@@ -92,7 +92,7 @@ TEST(RecViews, AllByteValuesInHexRowsHoweverTheyAreSplit)
 TEST(RecViews, AllByteValuesFromAPseudoTerminalWithTheBarsHexBox)
 {
     FakeUiServices ui;
-    PtyConsole c("COM2");
+    PtyConsole c(ui, "COM2");
     barOf(c.win).hexCheck()->click();
     ASSERT_TRUE(c.pty.writeAll(allByteValues()));
     EXPECT_TRUE(uiWaitFor([&] { return c.win.shown() == allByteRows(); })) << c.win.shown().toStdString();
@@ -215,7 +215,7 @@ TEST(RecViews, CaptureFileGetsTheRawBytesInEveryView)
         const char* shows;
     } cases[] = { { true, 0, "000000F0  F0 F1" }, { true, 1, ":" }, { false, 2, "+0.000 " } };
     for (const auto& c : cases) {
-        PtyConsole w("COM2");
+        PtyConsole w(ui, "COM2");
         barOf(w.win).hexCheck()->setChecked(c.hex);
         barOf(w.win).stampsList()->setCurrentIndex(c.stamps);
         const std::string path = dir.filePath(QStringLiteral("cap%1%2.bin").arg(c.hex).arg(c.stamps)).toStdString();
@@ -235,7 +235,8 @@ TEST(RecViews, CaptureFileGetsTheRawBytesInEveryView)
 
 TEST(RecViews, BarControlsAreNamedAndSayTheirState)
 {
-    ConsoleWindow win;
+    FakeUiServices ui;
+    ConsoleWindow win { ui };
     RecViewBar& bar = barOf(win);
     EXPECT_EQ(bar.hexCheck()->accessibleName(), "Hex");
     EXPECT_EQ(bar.stampsList()->accessibleName(), "Time stamps");

@@ -39,7 +39,7 @@ protected:
 
     FakeUiServices ui;
     PtyPair pty;
-    ConsoleWindow win;
+    ConsoleWindow win { ui };
 };
 
 TEST_F(SendPty, FixedStringIsTheLettersAndOneZeroByte)
@@ -73,7 +73,7 @@ TEST_F(SendPty, SendImmediateOnAPortThatIsGoneSaysSo)
 TEST(SendUnconnected, EveryTestCommandNeedsAConnection)
 {
     FakeUiServices ui;
-    ConsoleWindow win;
+    ConsoleWindow win { ui };
     const int ids[] = { cmd::ID_SEND_10K, cmd::ID_SEND_IMMEDIATE, cmd::ID_SEND_FIXED_STRING, cmd::ID_ASSERT_RTS,
         cmd::ID_DROP_RTS, cmd::ID_ASSERT_DTR, cmd::ID_DROP_DTR, cmd::ID_START_CAPTURE, cmd::ID_SEND_FILE };
     for (int id : ids) {
@@ -99,7 +99,7 @@ TEST(SendBoard, Send10KCutByTheTimeOutShowsNothingAndTheNextSendWorks)
     ASSERT_TRUE(remote.setTimeouts({ portio::MAXDWORD, 0, 0, 0, 0 }).ok());
     {
         FakeUiServices ui;
-        ConsoleWindow win;
+        ConsoleWindow win { ui };
         ASSERT_TRUE(win.connect("COM3"));
         EXPECT_TRUE(win.view().runCommand(cmd::ID_SEND_10K));
         EXPECT_TRUE(win.view().runCommand(cmd::ID_SEND_FIXED_STRING));

@@ -72,7 +72,7 @@ protected:
 
     FakeUiServices ui;
     PtyPair pty;
-    ConsoleWindow win;
+    ConsoleWindow win { ui };
     QTemporaryDir dir;
 };
 
@@ -155,7 +155,7 @@ TEST(SendFileBoard, ASendCutByTheTimeOutShowsNothingAndTakesTheWindowAway)
     testDevices().installBoard(board, board->names());
     {
         FakeUiServices ui;
-        ConsoleWindow win;
+        ConsoleWindow win { ui };
         ASSERT_TRUE(win.connect("COM3"));
         QTemporaryDir dir;
         const std::string file = dir.filePath("long.bin").toStdString();

@@ -53,7 +53,7 @@ protected:
         makeBoard(config);
     }
 
-    ConsoleWindow& newWindow() { return *windows.emplace_back(std::make_unique<ConsoleWindow>()); }
+    ConsoleWindow& newWindow() { return *windows.emplace_back(std::make_unique<ConsoleWindow>(ui)); }
     void closeWindow(ConsoleWindow& win)
     {
         std::erase_if(windows, [&](const auto& w) { return w.get() == &win; });

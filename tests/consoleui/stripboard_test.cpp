@@ -35,7 +35,7 @@ TEST(StripBoard, OutputsToggleAndTheLoopedInputsFollow)
 {
     FakeUiServices ui;
     const auto board = loopbackBoard();
-    StripWindow win;
+    StripWindow win { ui };
     ASSERT_TRUE(win.connect("COM3"));
     const struct {
         const char* click; // a strip button, or null for the command
@@ -78,7 +78,7 @@ TEST(StripBoard, NoiseShowsInTheErrorCounts)
     for (const auto& c : cases) {
         FakeUiServices ui;
         const auto board = loopbackBoard(1e-3);
-        StripWindow win;
+        StripWindow win { ui };
         win.view().m_portCtx.baudRate = 921600;
         win.view().m_portCtx.parityCode = c.parity;
         ASSERT_TRUE(win.connect("COM3"));

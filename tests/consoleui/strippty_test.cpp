@@ -49,7 +49,7 @@ TEST(StripPty, CountsWhatThePeerSentAndReceived)
         FakeUiServices ui;
         PtyPair pty;
         ASSERT_TRUE(testDevices().define("COM2", pty.slavePath()).ok());
-        StripWindow win;
+        StripWindow win { ui };
         ASSERT_TRUE(win.connect("COM2"));
         std::string atPeer;
         std::thread peer([&] {

@@ -55,7 +55,7 @@ TEST(StripStatus, ShowsTheDevicePathsLatin1CharactersAsThemselves)
         FakeUiServices ui;
         NamedLink device(c.utf8);
         ASSERT_TRUE(testDevices().define("COM2", device.link.string()).ok());
-        StripWindow win;
+        StripWindow win { ui };
         ASSERT_TRUE(win.connect("COM2"));
         fs::remove(device.link);
         const QString expected
@@ -93,7 +93,7 @@ TEST(StripStatus, CountsGoOnAcrossAReconnect)
         FakeUiServices ui;
         NamedLink device("R");
         ASSERT_TRUE(testDevices().define("COM2", device.link.string()).ok());
-        StripWindow win;
+        StripWindow win { ui };
         ASSERT_TRUE(win.connect("COM2"));
         const auto exchange = [&](size_t n, char first) {
             ASSERT_TRUE(device.pty().writeAll(pattern(n, first)));

@@ -11,6 +11,7 @@
 // A console window with its line status strip, found as a screen reader
 // finds it: by accessible names.
 struct StripWindow : ConsoleWindow {
+    using ConsoleWindow::ConsoleWindow;
     LineStatusStrip& strip() const { return *frame->lineStatusStrip(); }
 
     QWidget* part(const QString& name) const

@@ -64,7 +64,7 @@ TEST_F(BlockedWrite, UnplugMidWriteEndsSend10KAndTheWindowGoesOn)
 {
     const Baseline base;
     {
-        ConsoleWindow win;
+        ConsoleWindow win { ui };
         connectSlowly(win);
         unplugOnceWriting();
         const auto begin = std::chrono::steady_clock::now();
@@ -92,7 +92,7 @@ TEST_F(BlockedWrite, ClosingTheWindowAfterAnUnplugMidWriteLeavesNothing)
 {
     const Baseline base;
     {
-        ConsoleWindow win;
+        ConsoleWindow win { ui };
         connectSlowly(win);
         unplugOnceWriting();
         EXPECT_TRUE(win.view().runCommand(cmd::ID_SEND_10K));

@@ -67,7 +67,7 @@ TEST_F(DeviceGone, UnplugWhileBytesFlowEndsTheThreadWithOneLine)
     installBoard(1);
     const Baseline base;
     {
-        ConsoleWindow win;
+        ConsoleWindow win { ui };
         ASSERT_TRUE(win.connect("COM3"));
         EXPECT_GT(countResources().threads, base.start().threads); // the count sees the receive thread
         std::atomic<bool> stop { false };
@@ -104,7 +104,7 @@ TEST_F(DeviceGone, HangUpDuringACaptureKeepsEveryByteReadBeforeIt)
     {
         PtyPair pty;
         ASSERT_TRUE(testDevices().define("COM2", pty.slavePath()).ok());
-        ConsoleWindow win;
+        ConsoleWindow win { ui };
         ASSERT_TRUE(win.connect("COM2"));
         startCapture(win);
         const std::string first = pattern(32 * 1024), second = pattern(8 * 1024, first.size());
@@ -144,7 +144,7 @@ TEST_F(DeviceGone, UnplugDuringACaptureLeavesAGaplessFile)
     installBoard(1);
     const Baseline base;
     {
-        ConsoleWindow win;
+        ConsoleWindow win { ui };
         ASSERT_TRUE(win.connect("COM3"));
         startCapture(win);
         const std::string sent = pattern(3000);

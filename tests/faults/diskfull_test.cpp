@@ -32,7 +32,7 @@ TEST_F(DiskFull, ManyChunksToAFullDiskAreReportedOnce)
     installBoard(1);
     const Baseline base;
     {
-        ConsoleWindow win;
+        ConsoleWindow win { ui };
         ASSERT_TRUE(win.connect("COM3"));
         ui.queueFileName(QStringLiteral("/dev/full"));
         ASSERT_TRUE(win.view().runCommand(cmd::ID_START_CAPTURE));

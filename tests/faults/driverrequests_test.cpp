@@ -20,7 +20,7 @@ TEST_F(FaultTest, EveryDriverRequestFailingShowsEachFailureAndKeepsTheConnection
     installBoard(1);
     const Baseline base;
     {
-        ConsoleWindow win;
+        ConsoleWindow win { ui };
         ASSERT_TRUE(win.connect("COM3"));
         board->failNextRequests(0, 1000);
         const QStringList setupFailures { txt::GetExtraFailed, txt::SetExtraFailed, txt::SetCustomFailed,

@@ -62,7 +62,7 @@ TEST_F(EntryLimits, BaudOfTheConnectDialog)
 {
     const Baseline base;
     {
-        ConsoleWindow win;
+        ConsoleWindow win { ui };
         queueBaud(ui, "2147483648");
         ASSERT_TRUE(win.view().runCommand(cmd::ID_CONNECT_PORT));
         EXPECT_EQ(ui.messages, QStringList { txt::PleaseEnterInteger });
@@ -85,7 +85,7 @@ TEST_F(EntryLimits, BaudOfTheLoadRun)
 {
     const Baseline base;
     {
-        ConsoleWindow win;
+        ConsoleWindow win { ui };
         queueTortureBaud(ui, "4294967296");
         win.view().runCommand(cmd::ID_TORTURE_PARAMS);
         EXPECT_EQ(ui.messages, QStringList { txt::PleaseEnterPositiveInteger });

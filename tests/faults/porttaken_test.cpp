@@ -43,7 +43,7 @@ TEST_F(PortTaken, AnotherProgramsLockRefusesTheConnect)
         const int other = ::open(pty.slavePath().c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
         ASSERT_GE(other, 0);
         ASSERT_EQ(::flock(other, LOCK_EX | LOCK_NB), 0);
-        ConsoleWindow win;
+        ConsoleWindow win { ui };
         connect(win);
         EXPECT_EQ(ui.messages, QStringList { "The port could not be opened" });
         EXPECT_FALSE(win.view().m_portCtx.isConnected);

@@ -33,7 +33,7 @@ TEST_F(Receive2KFault, UnplugWhileTheReadWaitsEndsItWithAMessageAndClosesThePort
     installBoard(1);
     const Baseline base;
     {
-        ConsoleWindow win;
+        ConsoleWindow win { ui };
         receive2KOptions().limit = 15s; // reached only if the fault goes unnoticed
         // The pump runs only while the read is pending: pull the device there.
         std::atomic<bool> unplugged { false };

@@ -16,37 +16,6 @@
 
 namespace {
 
-// The fake services, with something done right after the file dialog has
-// given its answer and before the command acts on it.
-class AfterFileDialog final : public UiServices {
-public:
-    AfterFileDialog(FakeUiServices& fake, std::function<void(const QString&)> action)
-        : m_fake(fake)
-        , m_action(std::move(action))
-    {
-        UiServices::install(this);
-    }
-    ~AfterFileDialog() override { UiServices::install(&m_fake); }
-
-    void messageBox(const QString& text) override { m_fake.messageBox(text); }
-    std::optional<QString> openFileName(QWidget* parent) override
-    {
-        auto name = m_fake.openFileName(parent);
-        if (name) m_action(*name);
-        return name;
-    }
-    std::optional<QString> newOrExistingFileName(QWidget* parent) override
-    {
-        return m_fake.newOrExistingFileName(parent);
-    }
-    std::optional<QString> saveFileName(QWidget* parent) override { return m_fake.saveFileName(parent); }
-    int runModal(QDialog& dialog) override { return m_fake.runModal(dialog); }
-
-private:
-    FakeUiServices& m_fake;
-    std::function<void(const QString&)> m_action;
-};
-
 class ShrinkingFile : public FaultTest {
 protected:
     void SetUp() override { ASSERT_TRUE(testDevices().define("COM2", pty.slavePath()).ok()); }
@@ -61,17 +30,18 @@ protected:
     {
         const std::string file = dir.filePath("shrinks.bin").toStdString();
         std::ofstream(file, std::ios::binary) << std::string(before, 'S');
-        AfterFileDialog hook(ui, [&](const QString&) { EXPECT_EQ(::truncate(file.c_str(), off_t(after)), 0); });
+        ui.onFileChosen = [&](const QString&) { EXPECT_EQ(::truncate(file.c_str(), off_t(after)), 0); };
         ui.queueFileName(QString::fromStdString(file));
         auto far = std::async(std::launch::async, [&] { return pty.readExactly(after); });
         EXPECT_TRUE(win.view().runCommand(cmd::ID_SEND_FILE));
+        ui.onFileChosen = nullptr;
         std::string got = far.get();
         return got + pty.readAvailable();
     }
 
     PtyPair pty;
     QTemporaryDir dir;
-    ConsoleWindow win;
+    ConsoleWindow win { ui };
 };
 
 TEST_F(ShrinkingFile, WhatIsLeftIsSentAndNothingMore)

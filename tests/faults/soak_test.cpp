@@ -72,7 +72,7 @@ TEST_F(Soak, DISABLED_ConnectDisconnectCycles)
 {
     installBoard(1);
     ListedPorts listed { 3 };
-    ConsoleWindow win;
+    ConsoleWindow win { ui };
     const int n = fromEnvironment("VL_SOAK_CONNECTS", 1000);
     const auto samples = soak("connect", n, fromEnvironment("VL_SOAK_EVERY", 100), [&](int) {
         queuePortChoice(ui, "COM3");
@@ -92,7 +92,7 @@ TEST_F(Soak, DISABLED_LoadRunStartStopCycles)
     installBoard(8, vboard::Wiring::Pairs);
     torture::setTortureParams({ 3, 8, 921600 });
     auto& run = torture::TortureRun::instance();
-    ConsoleWindow win;
+    ConsoleWindow win { ui };
     const int n = fromEnvironment("VL_SOAK_RUNS", 100);
     const auto samples = soak("load run", n, fromEnvironment("VL_SOAK_RUN_EVERY", 10), [&](int) {
         win.view().runCommand(cmd::ID_TORTURE_START);

@@ -50,7 +50,7 @@ TEST_F(TortureFault, UnpluggedPortDoesNotStopTheOthersAndStopFreesEveryPort)
     torture::setTortureParams({ 3, 4, FastBaud });
     const Baseline base;
     {
-        ConsoleWindow win;
+        ConsoleWindow win { ui };
         win.view().runCommand(cmd::ID_TORTURE_START);
         ASSERT_TRUE(run().running());
         ASSERT_TRUE(uiWaitFor([] { return count(1) >= 2 && count(0) >= 2; }));
@@ -81,7 +81,7 @@ TEST_F(TortureFault, ClosingTheWindowWithAPortUnpluggedEndsTheRun)
     torture::setTortureParams({ 3, 2, FastBaud });
     const Baseline base;
     {
-        ConsoleWindow win;
+        ConsoleWindow win { ui };
         win.view().runCommand(cmd::ID_TORTURE_START);
         ASSERT_TRUE(uiWaitFor([] { return count(0) >= 1; }));
         board->unplug(0);
@@ -101,7 +101,7 @@ TEST_F(TortureFault, ThirdOpenFailingIsNamedAndTheFirstTwoAreClosedAgain)
     board->failNextOpens(2);
     const Baseline base;
     {
-        ConsoleWindow win;
+        ConsoleWindow win { ui };
         bool firstTwoFreeWhenShown = false;
         ui.onMessage = [&](const QString&) { firstTwoFreeWhenShown = allOpenable(3, 2); };
         win.view().runCommand(cmd::ID_TORTURE_START);

@@ -61,7 +61,8 @@ TEST_F(PortDiscovery, FindsFreePortsOnlyAndWritesEveryEntry)
     for (size_t i = 0; i < g_portPresent.size(); ++i)
         EXPECT_EQ(g_portPresent[i], (i == 1 || i == 9) ? 1 : 0) << "COM" << i + 1;
 
-    CPortSettingsDlg dlg(PortLineSettings {}, "Thread 1");
+    FakeUiServices ui;
+    CPortSettingsDlg dlg(PortLineSettings {}, "Thread 1", ui);
     ASSERT_EQ(dlg.portList()->count(), 2);
     EXPECT_EQ(dlg.portList()->itemText(0), "COM2");
     EXPECT_EQ(dlg.portList()->itemText(1), "COM10");
@@ -127,7 +128,7 @@ TEST_F(PortDiscovery, PortListDescribesEachPortAndTheChoiceIsThePlainComName)
             dlg.okButton()->click();
             return dlg.result();
         });
-        const auto chosen = runPortSettingsDialog(PortLineSettings {}, "Thread 1");
+        const auto chosen = runPortSettingsDialog(ui, PortLineSettings {}, "Thread 1");
         ASSERT_TRUE(chosen) << c.name;
         EXPECT_EQ(chosen->portName, c.name);
     }

@@ -37,7 +37,7 @@ protected:
             (ok ? dlg.okButton() : dlg.cancelButton())->click();
             return dlg.result();
         });
-        return runPortSettingsDialog(ctx, QStringLiteral("Thread 2"));
+        return runPortSettingsDialog(ui, ctx, QStringLiteral("Thread 2"));
     }
 
     FakeUiServices ui;
@@ -65,7 +65,7 @@ QStringList itemsOf(const QComboBox* list)
 TEST_F(PortSettingsDialog, ShowsPresentPortsAscendingAndTheDefaults)
 {
     g_portPresent[98] = 1; // COM99, the last one looked at
-    CPortSettingsDlg dlg(PortLineSettings {}, QStringLiteral("Thread 2"));
+    CPortSettingsDlg dlg(PortLineSettings {}, QStringLiteral("Thread 2"), ui);
     EXPECT_EQ(dlg.windowTitle(), QStringLiteral("Select port for Thread 2"));
     EXPECT_EQ(itemsOf(dlg.portList()), (QStringList { "COM2", "COM10", "COM99" }));
     EXPECT_EQ(dlg.portList()->currentText(), "COM2");
@@ -85,7 +85,7 @@ TEST_F(PortSettingsDialog, ShowsPresentPortsAscendingAndTheDefaults)
 
 TEST_F(PortSettingsDialog, TabOrderRunsFromTheButtonsThroughEveryField)
 {
-    CPortSettingsDlg dlg(PortLineSettings {}, QStringLiteral("Thread 1"));
+    CPortSettingsDlg dlg(PortLineSettings {}, QStringLiteral("Thread 1"), ui);
     const std::vector<QWidget*> expected { dlg.okButton(), dlg.cancelButton(), dlg.baudField(), dlg.portList(),
         dlg.dataBitsList(), dlg.stopBitsList(), dlg.parityList(), dlg.rtsCtsCheck(), dlg.xonXoffCheck() };
     std::vector<QWidget*> order;
@@ -213,7 +213,7 @@ TEST_F(PortSettingsDialog, RefusedBaudTextKeepsTheDialogOpenAndWritesNothing)
             EXPECT_FALSE(dlg.isVisible()) << text;
             return dlg.result();
         });
-        EXPECT_EQ(runPortSettingsDialog(ctx, "Thread 1"), QDialog::Accepted) << text;
+        EXPECT_EQ(runPortSettingsDialog(ui, ctx, "Thread 1"), QDialog::Accepted) << text;
         EXPECT_EQ(ui.messages.size(), 1) << text;
         EXPECT_EQ(ctx.baudRate, 19200u) << text;
         EXPECT_EQ(ctx.parityCode, 1) << text;
@@ -296,12 +296,12 @@ TEST_F(PortSettingsDialog, StartsFromTheValueGivenAndReturnsItUnchanged)
             static_cast<CPortSettingsDlg&>(d).okButton()->click();
             return d.result();
         });
-        const auto chosen = runPortSettingsDialog(PortLineSettings { "COM7", line }, "Thread 1");
+        const auto chosen = runPortSettingsDialog(ui, PortLineSettings { "COM7", line }, "Thread 1");
         ASSERT_TRUE(chosen) << line.baudRate;
         EXPECT_EQ(*chosen, (PortLineSettings { "COM2", line })) << line.baudRate;
     }
     ui.queueDialog([](QDialog& d) { return QDialog::Rejected; });
-    EXPECT_FALSE(runPortSettingsDialog(PortLineSettings {}, "Thread 1"));
+    EXPECT_FALSE(runPortSettingsDialog(ui, PortLineSettings {}, "Thread 1"));
 }
 
 } // namespace

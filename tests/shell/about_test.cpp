@@ -102,7 +102,7 @@ TEST(AboutBox, RunsModallyThroughTheUiServices)
         seenDisk = static_cast<CAboutDlg&>(dialog).diskText();
         return int(QDialog::Accepted);
     });
-    showAboutBox(nullptr);
+    showAboutBox(ui, nullptr);
     EXPECT_EQ(ui.dialogsRun, 1);
     EXPECT_EQ(seenTitle, "About Vesperline");
     // The free space itself may move while others write; the form and the mount point may not.

@@ -26,7 +26,7 @@ protected:
         QCoreApplication::setApplicationName("VesperlineTest");
         args.prepend("vesperline");
         g_threadCount = 0; // a document opened from a file lowers it without having raised it
-        app = std::make_unique<CVesperlineApp>();
+        app = std::make_unique<CVesperlineApp>(ui);
         ASSERT_TRUE(app->InitInstance(args));
     }
     void TearDown() override

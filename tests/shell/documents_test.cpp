@@ -7,6 +7,11 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <QTimer>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
 
 namespace {
 
@@ -35,6 +40,31 @@ TEST_F(AppTest, ClosingAndExitingNeverAskToSave)
     EXPECT_TRUE(ui.messages.isEmpty());
     EXPECT_EQ(ui.fileDialogsRun, 0);
     EXPECT_FALSE(frame().isVisible());
+}
+
+// Exit while the second window's command waits on its port: nothing closes,
+// neither that window nor the first, and the main window stays.
+TEST_F(AppTest, ExitIsRefusedWhileAnyWindowWaitsOnItsPort)
+{
+    start();
+    frame().sendCommand(cmd::ID_FILE_NEW);
+    CVesperlineView* waiting = frame().activeView();
+    std::atomic<bool> tried { false };
+    bool exited = true;
+    QTimer::singleShot(0, [&] {
+        exited = frame().close();
+        tried = true;
+    });
+    waiting->runWaiting([&] {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (!tried && std::chrono::steady_clock::now() < end)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        return 0;
+    });
+    EXPECT_TRUE(tried);
+    EXPECT_FALSE(exited);
+    EXPECT_EQ(titles(), (QStringList { "Thread 1", "Thread 2" }));
+    EXPECT_TRUE(frame().isVisible());
 }
 
 TEST_F(AppTest, SaveWritesAnEmptyFile)

@@ -1,15 +1,5 @@
 #include "qtfakeuiservices.h"
 
-FakeUiServices::FakeUiServices()
-{
-    UiServices::install(this);
-}
-
-FakeUiServices::~FakeUiServices()
-{
-    UiServices::install(nullptr);
-}
-
 void FakeUiServices::messageBox(const QString& text)
 {
     messages.push_back(text);
@@ -23,6 +13,7 @@ std::optional<QString> FakeUiServices::nextFileName(FileDialog kind)
     if (m_fileNames.empty()) return std::nullopt;
     auto name = m_fileNames.front();
     m_fileNames.pop_front();
+    if (name && onFileChosen) onFileChosen(*name);
     return name;
 }
 

@@ -9,16 +9,13 @@
 #include <functional>
 #include <vector>
 
-// Records every message and answers dialogs from scripts queued by the test.
-// Installs itself for its lifetime.
+// Records every message and answers dialogs from scripts queued by the test,
+// which hands it to what it builds.
 class FakeUiServices final : public UiServices {
 public:
     using DialogScript = std::function<int(QDialog&)>;
     // Which file dialog the code asked for.
     enum class FileDialog { ExistingFile, NewOrExistingFile, SaveFile, SaveFileOfType };
-
-    FakeUiServices();
-    ~FakeUiServices() override;
 
     void messageBox(const QString& text) override;
     std::optional<QString> openFileName(QWidget* parent) override;
@@ -37,6 +34,9 @@ public:
     // Runs while a message box is "open" (for example to check what the
     // application does before the user dismisses it).
     std::function<void(const QString&)> onMessage;
+    // Runs once a file dialog has given a name, before the caller acts on it
+    // (for example to change the file behind the program's back).
+    std::function<void(const QString&)> onFileChosen;
 
     QStringList messages;
     int dialogsRun = 0;

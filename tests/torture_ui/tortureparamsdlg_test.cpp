@@ -54,13 +54,13 @@ TEST_F(TortureParamsDlgTest, ShowsDefaultsThenLastAcceptedValues)
     EXPECT_EQ(dialog.windowTitle(), QString(txt::PortInfo));
     QStringList shown;
     ui.queueDialog(fillAndOk(" 5 ", "\t0\t", "4294967295", &shown));
-    EXPECT_EQ(dialog.doModal(), QDialog::Accepted);
+    EXPECT_EQ(dialog.doModal(ui), QDialog::Accepted);
     EXPECT_EQ(shown, QStringList({ "3", "96", "115200" }));
     EXPECT_EQ(torture::tortureParams(), (torture::TortureParams { 5, 0, 4294967295u }));
     EXPECT_TRUE(ui.messages.isEmpty());
 
     ui.queueDialog(fillAndOk("1", "2", "3", &shown));
-    dialog.doModal();
+    dialog.doModal(ui);
     EXPECT_EQ(shown, QStringList({ "5", "0", "4294967295" }));
 }
 
@@ -82,10 +82,10 @@ TEST_F(TortureParamsDlgTest, CancelChangesNothing)
         d.reject();
         return d.result();
     });
-    EXPECT_EQ(dialog.doModal(), QDialog::Rejected);
+    EXPECT_EQ(dialog.doModal(ui), QDialog::Rejected);
     EXPECT_EQ(torture::tortureParams(), Defaults);
     ui.queueDialog(fillAndOk("3", "96", "115200", &shown));
-    dialog.doModal();
+    dialog.doModal(ui);
     EXPECT_EQ(shown, QStringList({ "3", "96", "115200" }));
 }
 
@@ -114,7 +114,7 @@ TEST_P(TortureParamsDlgRefusal, RefusesOnceWithFocusOnTheFieldAndStaysOpen)
         d.reject();
         return d.result();
     });
-    dialog.doModal();
+    dialog.doModal(ui);
     EXPECT_EQ(ui.messages, QStringList({ txt::PleaseEnterPositiveInteger }));
     EXPECT_TRUE(stayedOpen);
     EXPECT_EQ(dialog.focusWidget(), field(dialog, bad.fieldName));
@@ -140,11 +140,11 @@ TEST_F(TortureParamsDlgTest, FirstBadFieldWinsAndEarlierGoodOnesAreNotKept)
         d.reject();
         return d.result();
     });
-    dialog.doModal();
+    dialog.doModal(ui);
     EXPECT_EQ(ui.messages.size(), 1);
     EXPECT_EQ(dialog.focusWidget(), field(dialog, "portCount"));
     ui.queueDialog(fillAndOk("3", "96", "115200", &shown));
-    dialog.doModal();
+    dialog.doModal(ui);
     EXPECT_EQ(shown, QStringList({ "3", "96", "115200" }));
 }
 
@@ -154,7 +154,7 @@ TEST_F(TortureParamsDlgTest, OneDialogForTheProcessKeepsItsValues)
     EXPECT_EQ(&dialog, &CTortureParamsDlg::instance());
     EXPECT_EQ(dialog.parent(), nullptr);
     ui.queueDialog(fillAndOk("4", "2", "9600"));
-    CTortureParamsDlg::instance().doModal();
+    CTortureParamsDlg::instance().doModal(ui);
     EXPECT_EQ(CTortureParamsDlg::instance().values(), (torture::TortureParams { 4, 2, 9600 }));
 }
 

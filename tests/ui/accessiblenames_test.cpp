@@ -62,7 +62,7 @@ TEST_F(AccessibleNames, EveryControlOfEveryDialogIsNamed)
         std::function<std::unique_ptr<QWidget>()> make;
         int controls; // at least: the window and what a person meets in it
     } cases[] = {
-        { "port settings", [&] { return std::make_unique<CPortSettingsDlg>(PortLineSettings {}, "Thread 1"); },
+        { "port settings", [&] { return std::make_unique<CPortSettingsDlg>(PortLineSettings {}, "Thread 1", ui); },
             1 + 9 + 5 },
         { "torture parameters", [] { return std::make_unique<CTortureParamsDlg>(); }, 1 + 3 + 3 + 2 },
         { "about box", [] { return std::make_unique<CAboutDlg>(); }, 1 + 1 + 6 + 1 },

@@ -31,8 +31,7 @@ void RealApp::SetUpTestSuite()
 
 void RealApp::SetUp()
 {
-    UiServices::install(&ui);
-    app = std::make_unique<CVesperlineApp>();
+    app = std::make_unique<CVesperlineApp>(ui);
     const QString map = QStringLiteral("%1=%2").arg(PeerPort, QString::fromStdString(peer.devicePath()));
     ASSERT_TRUE(app->InitInstance({ "vesperline", "--map", map }));
     ASSERT_NE(frame().activeView(), nullptr);
@@ -42,7 +41,6 @@ void RealApp::TearDown()
 {
     app.reset();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    UiServices::install(nullptr);
 }
 
 CMainFrame& RealApp::frame() const

@@ -7,6 +7,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
+#include <ostream>
+#include <string>
+
 #include <poll.h>
 #include <thread>
 #include <unistd.h>
@@ -152,7 +157,21 @@ TEST_P(InjectedFault, FailsTheRightPortWithTheRightCounter)
     EXPECT_EQ(port(r, "COM5").stream.lost, 5000u);
 }
 
-INSTANTIATE_TEST_SUITE_P(VirtualBoard, InjectedFault, testing::ValuesIn(FaultCases));
+// Named by the board option, so a listing says which fault failed.
+void PrintTo(const FaultCase& c, std::ostream* os)
+{
+    *os << c.board;
+}
+
+std::string faultName(const testing::TestParamInfo<FaultCase>& info)
+{
+    std::string name = info.param.board;
+    std::replace_if(
+        name.begin(), name.end(), [](unsigned char ch) { return !std::isalnum(ch); }, '_');
+    return name;
+}
+
+INSTANTIATE_TEST_SUITE_P(VirtualBoard, InjectedFault, testing::ValuesIn(FaultCases), faultName);
 
 TEST(VerifyRun, PortsThatCannotTakePartFailWithTheirReason)
 {

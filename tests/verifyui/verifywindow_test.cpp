@@ -56,7 +56,7 @@ protected:
         if (m_window) m_window->close();
         m_command.reset();
         m_ns = std::make_unique<portio::DeviceNamespace>();
-        m_command = std::make_unique<VerifyPortsCommand>(*m_ns);
+        m_command = std::make_unique<VerifyPortsCommand>(*m_ns, ui);
         // Input queues that hold a whole run: a slow (sanitized) receiver must not overrun them.
         auto config = vboard::parseBoardOption("queue=65536" + (board.empty() ? "" : "," + board));
         ASSERT_TRUE(config) << config.error().text;
