@@ -208,14 +208,23 @@ Status Win32Port::setState(const Dcb& dcb)
     DCB d {};
     d.DCBlength = sizeof d;
     if (!GetCommState(m_handle, &d)) return lastWin32Error("reading the line settings (GetCommState)");
+    // A refused setting leaves the line as it was, also where the driver
+    // applied a part of it before it refused the rest.
+    DCB before = d;
     toWin32Dcb(dcb, d);
-    if (!SetCommState(m_handle, &d)) return lastWin32Error("applying the line settings (SetCommState)");
+    if (!SetCommState(m_handle, &d)) {
+        auto e = lastWin32Error("applying the line settings (SetCommState)");
+        (void)SetCommState(m_handle, &before);
+        return e;
+    }
     // Some drivers take a rate they cannot make and use another one.
     if (!GetCommState(m_handle, &d)) return lastWin32Error("reading the line settings (GetCommState)");
-    if (d.BaudRate != dcb.BaudRate)
+    if (d.BaudRate != dcb.BaudRate) {
+        (void)SetCommState(m_handle, &before);
         return makeError(ErrorCode::InvalidArgument,
             "the driver cannot make " + std::to_string(dcb.BaudRate) + " baud (it set " + std::to_string(d.BaudRate)
                 + ")");
+    }
     return okStatus();
 }
 

@@ -54,6 +54,7 @@ private:
     };
     Outcome run(OverlappedCall& call, WaitKind kind, Win32Sync::Ticket ticket, std::optional<Clock::duration> limit,
         const std::function<BOOL(OVERLAPPED*)>& request);
+    bool waitEnd(OverlappedCall& call, std::optional<Clock::duration> limit);
     Outcome readSome(uint8_t* p, DWORD n, Win32Sync::Ticket ticket, std::optional<Clock::duration> limit);
     std::optional<Result<uint32_t>> driverWait(uint32_t mask, Win32Sync::Ticket ticket);
     Result<uint32_t> pollWait(uint32_t mask, Win32Sync::Ticket ticket);

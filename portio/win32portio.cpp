@@ -10,6 +10,8 @@ namespace {
 
 // How often a port whose driver cannot wait for events looks at its input queue.
 constexpr DWORD kEventPollMs = 10;
+// How long a cancelled request may take to end before it is cancelled again.
+constexpr auto kCancelAgain = std::chrono::milliseconds(100);
 
 PortError aborted(const char* what)
 {
@@ -23,13 +25,31 @@ Win32Port::Outcome Win32Port::run(OverlappedCall& call, WaitKind kind, Win32Sync
 {
     if (!call.start(request)) return { 0, Ending::Failed, call.error() };
     m_sync.arm(call, kind, ticket);
-    const bool done = call.wait(limit);
-    if (!done) call.cancel();
+    if (!waitEnd(call, limit)) {
+        do
+            call.cancel();
+        while (!call.wait(kCancelAgain));
+    }
     const DWORD count = call.finish();
     const bool released = m_sync.disarm(call);
     if (!call.error()) return { count, Ending::Done, 0 };
     if (call.error() != ERROR_OPERATION_ABORTED) return { count, Ending::Failed, call.error() };
     return { count, released ? Ending::Released : Ending::TimedOut, 0 };
+}
+
+// Waits for the request to end or the limit to pass. A cancel that meets
+// the request while the system is moving its bytes can be lost (Wine loses
+// one now and then), so a released request is cancelled again until it ends.
+bool Win32Port::waitEnd(OverlappedCall& call, std::optional<Clock::duration> limit)
+{
+    const auto end = limit ? std::optional(Clock::now() + *limit) : std::nullopt;
+    for (;;) {
+        Clock::duration slice = kCancelAgain;
+        if (end) slice = std::min(slice, *end - Clock::now());
+        if (call.wait(slice)) return true;
+        if (end && Clock::now() >= *end) return false;
+        if (m_sync.released(call)) call.cancel();
+    }
 }
 
 PortError Win32Port::failure(const Outcome& o, const char* what)
@@ -93,11 +113,18 @@ IoResult Win32Port::write(const void* buffer, size_t n)
         [&](OVERLAPPED* ov) { return WriteFile(m_handle, buffer, DWORD(n), nullptr, ov); });
     if (o.ending == Ending::Done) return { o.count, okStatus() };
     if (o.ending != Ending::TimedOut) return { o.count, failure(o, "the write was aborted") };
-    // What the driver has not sent yet goes with the rest of the request.
-    (void)PurgeComm(m_handle, PURGE_TXCLEAR);
-    return { o.count,
+    // What the driver has not sent yet goes with the rest of the request and
+    // is not counted. Wine on a pseudo-terminal counts what the terminal took
+    // and reports nothing queued: those bytes are the far end's already, and
+    // a purge would drop bytes the count says were sent.
+    DWORD sent = o.count;
+    if (auto stat = comStatus(); stat && stat->cbOutQue > 0) {
+        (void)PurgeComm(m_handle, PURGE_TXCLEAR);
+        sent -= std::min(sent, stat->cbOutQue);
+    }
+    return { sent,
         makeError(ErrorCode::TimedOut,
-            "the write timed out after " + std::to_string(o.count) + " of " + std::to_string(n) + " bytes") };
+            "the write timed out after " + std::to_string(sent) + " of " + std::to_string(n) + " bytes") };
 }
 
 // Level-triggered, as for every backend: bytes already waiting count as
@@ -132,7 +159,7 @@ std::optional<Result<uint32_t>> Win32Port::driverWait(uint32_t mask, Win32Sync::
     auto stat = comStatus();
     const bool waiting = stat && stat->cbInQue > 0 && (mask & EV_RXCHAR);
     if (waiting) call.cancel();
-    call.wait(std::nullopt);
+    (void)waitEnd(call, std::nullopt);
     call.finish();
     const bool released = m_sync.disarm(call);
     if (waiting) return EV_RXCHAR;

@@ -54,6 +54,13 @@ bool Win32Sync::disarm(OverlappedCall& call)
     return released;
 }
 
+bool Win32Sync::released(const OverlappedCall& call) const
+{
+    std::lock_guard lock(m_mutex);
+    const auto it = std::find_if(m_armed.begin(), m_armed.end(), [&](const Armed& a) { return a.call == &call; });
+    return it != m_armed.end() && it->released;
+}
+
 void Win32Sync::release(unsigned kinds)
 {
     std::lock_guard lock(m_mutex);

@@ -29,6 +29,8 @@ public:
     // cancelled it.
     void arm(OverlappedCall& call, WaitKind kind, Ticket ticket);
     bool disarm(OverlappedCall& call);
+    // Whether a release has cancelled the armed request.
+    bool released(const OverlappedCall& call) const;
 
     // Cancels every request of the kinds.
     void release(unsigned kinds);

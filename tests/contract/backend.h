@@ -38,6 +38,13 @@ public:
     // Whether data bits, parity and stop bits read back as set (a
     // pseudo-terminal always carries 8 data bits without parity).
     virtual bool carriesFraming() const { return true; }
+    // Whether the RTS and DTR control modes read back as set (Wine derives
+    // them from the modem lines, which a pseudo-terminal does not have).
+    virtual bool carriesLineModes() const { return true; }
+    // Whether the device does DTR/DSR handshake. The shared policy refuses
+    // it, as a Linux tty has no such flow control; Windows drivers carry it
+    // out, so their backend takes it rather than refuse what the system has.
+    virtual bool hasDsrHandshake() const { return false; }
     // A limit of the device beyond the shared refusal policy (a top rate,
     // what a protocol cannot express): the reason, or empty when none.
     virtual std::string deviceLimit(const portio::Dcb&) const { return {}; }

@@ -3,6 +3,7 @@
 #include "portio/win32port.h"
 
 #include <cstdlib>
+#include <string>
 #include <stdexcept>
 
 using namespace portio;
@@ -25,6 +26,31 @@ CommTimeouts farTimeouts(std::chrono::milliseconds limit)
     t.ReadTotalTimeoutConstant = uint32_t(limit.count());
     t.WriteTotalTimeoutConstant = 5000;
     return t;
+}
+
+// Reads until `marker` has come, or the limit passes; false then.
+bool readThrough(Port& port, const std::string& marker, std::chrono::seconds limit)
+{
+    const auto end = std::chrono::steady_clock::now() + limit;
+    (void)port.setTimeouts(farTimeouts(std::chrono::milliseconds(100)));
+    std::string tail;
+    char buf[4096];
+    while (std::chrono::steady_clock::now() < end) {
+        const auto r = port.read(buf, sizeof buf);
+        if (!r.ok()) return false;
+        tail.append(buf, r.count);
+        if (tail.find(marker) != std::string::npos) return true;
+        if (tail.size() > marker.size()) tail.erase(0, tail.size() - marker.size());
+    }
+    return false;
+}
+
+// Bytes no case sends, numbered so that a marker of an earlier clearing
+// never ends a later one.
+std::string nextMarker()
+{
+    static int clearings = 0;
+    return "\x01\xFEclear " + std::to_string(GetCurrentProcessId()) + "." + std::to_string(++clearings) + "\xFE\x02";
 }
 
 } // namespace
@@ -77,6 +103,16 @@ std::string ComPair::farRead(size_t n, std::chrono::milliseconds limit)
     const auto r = m_far->read(got.data(), n);
     got.resize(r.count);
     return got;
+}
+
+bool ComPair::clearLine(Port& nearPort)
+{
+    const std::string toFar = nextMarker();
+    (void)nearPort.setTimeouts(farTimeouts(std::chrono::seconds(5)));
+    if (nearPort.write(toFar.data(), toFar.size()).count != toFar.size()) return false;
+    if (!readThrough(*m_far, toFar, std::chrono::seconds(10))) return false;
+    const std::string toNear = nextMarker();
+    return farWrite(toNear) && readThrough(nearPort, toNear, std::chrono::seconds(10));
 }
 
 std::string patternBytes(size_t n)

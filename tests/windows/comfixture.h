@@ -32,6 +32,12 @@ public:
     std::string farRead(size_t n, std::chrono::milliseconds limit = std::chrono::seconds(5));
     portio::Port& farPort() { return *m_far; }
 
+    // Empties the line both ways through the near port given: what earlier
+    // cases left on the way (in the pseudo-terminals and the relay between
+    // them, where no purge reaches) arrives ahead of a marker sent behind
+    // it, and is read away up to the marker. False when a marker is lost.
+    bool clearLine(portio::Port& nearPort);
+
 private:
     portio::PortPtr m_far;
 };

@@ -1,14 +1,16 @@
 #!/usr/bin/env python3
-"""A line that loses bytes: two pseudo-terminals whose traffic is copied
-across, dropping every DROP_EVERY-th byte in each direction.
+"""A line between two pseudo-terminals whose traffic is copied across,
+dropping every DROP_EVERY-th byte in each direction (0: none).
 
     lossyrelay.py NAMEFILE [DROP_EVERY]
 
 Writes the two device paths (one per line) to NAMEFILE once both ends are
-ready, then relays until killed."""
+ready, then relays until killed. Each direction has a thread of its own, as
+a cable has a wire each way: an end that does not read holds up only what
+is sent to it, never what it sends."""
 import os
-import select
 import sys
+import threading
 import tty
 
 
@@ -18,32 +20,35 @@ def open_end():
     return master, slave, os.ttyname(slave)
 
 
+def relay(src, dst, drop_every):
+    count = 0
+    while True:
+        try:
+            data = os.read(src, 4096)
+        except OSError:
+            continue
+        kept = bytearray()
+        for byte in data:
+            count += 1
+            if not drop_every or count % drop_every:
+                kept.append(byte)
+        view = memoryview(bytes(kept))
+        while view:
+            view = view[os.write(dst, view):]
+
+
 def main():
     name_file = sys.argv[1]
     drop_every = int(sys.argv[2]) if len(sys.argv) > 2 else 1000
     a, a_slave, a_path = open_end()
     b, b_slave, b_path = open_end()
-    counts = {a: 0, b: 0}
-    other = {a: b, b: a}
+    for src, dst in ((a, b), (b, a)):
+        threading.Thread(target=relay, args=(src, dst, drop_every), daemon=True).start()
     tmp = name_file + ".tmp"
     with open(tmp, "w") as f:
         f.write(a_path + "\n" + b_path + "\n")
     os.rename(tmp, name_file)
-    while True:
-        ready, _, _ = select.select([a, b], [], [])
-        for fd in ready:
-            try:
-                data = os.read(fd, 4096)
-            except OSError:
-                continue
-            kept = bytearray()
-            for byte in data:
-                counts[fd] += 1
-                if counts[fd] % drop_every:
-                    kept.append(byte)
-            view = memoryview(bytes(kept))
-            while view:
-                view = view[os.write(other[fd], view):]
+    threading.Event().wait()
 
 
 if __name__ == "__main__":
