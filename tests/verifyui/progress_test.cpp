@@ -2,6 +2,8 @@
 // the summary counts and the progress bar, for runs in every phase.
 #include "verifyui/verifywindow.h"
 
+#include "tests/support/qtfakeuiservices.h"
+
 #include <QLabel>
 #include <QProgressBar>
 #include <gtest/gtest.h>
@@ -70,7 +72,8 @@ TEST(VerifyProgress, SummaryCountsOnlyFinishedPortsAsPassingAndTheBarOnlyPortsTh
         plan.sources = c.sources;
         plan.settings.bytes = 1000;
         portio::DeviceNamespace ns; // the run is never started
-        VerifyWindow window(ns, plan);
+        FakeUiServices ui;
+        VerifyWindow window(ns, plan, ui);
         window.showProgress(progressOf(c.lanes));
         EXPECT_EQ(window.summary()->text().toStdString(), c.summary);
         EXPECT_EQ(window.progressBar()->value(), c.bar);
