@@ -2,6 +2,7 @@
 #include "splashresources.h"
 #include "vesperlineapp.h"
 
+#include "consoleui/allocator.h"
 #include "res/texts.h"
 #include "res/version.h"
 
@@ -10,6 +11,7 @@
 
 int main(int argc, char** argv)
 {
+    returnLargeBlocksToTheSystem();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromLatin1(txt::AppTitle));
     QApplication::setOrganizationName(QString::fromLatin1(txt::AppTitle));

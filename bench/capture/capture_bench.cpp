@@ -6,6 +6,7 @@
 // Size: --capture-bytes=N (default 64 MiB, --quick 4 MiB; 1 GB: --capture-bytes=1000000000).
 #include "bench/support/capturerun.h"
 #include "bench/support/quickoption.h"
+#include "consoleui/allocator.h"
 
 #include <QApplication>
 #include <QTemporaryDir>
@@ -35,6 +36,7 @@ int runCaptureBench()
     char name[] = "bench_console";
     char* argv[] = { name, nullptr };
     QApplication app(argc, argv);
+    returnLargeBlocksToTheSystem(); // as the program does at start-up
     const size_t n = argBytes();
     QTemporaryDir dir;
     const std::string source = dir.filePath("source.bin").toStdString();

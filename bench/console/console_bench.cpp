@@ -6,6 +6,7 @@
 #include "bench/support/fixedfileui.h"
 #include "bench/support/quickoption.h"
 #include "bench/support/rawpty.h"
+#include "consoleui/allocator.h"
 #include "consoleui/recview.h"
 #include "consoleui/vesperlineview.h"
 #include "portio/devicenamespace.h"
@@ -140,6 +141,7 @@ int main(int argc, char** argv)
 {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     QApplication app(argc, argv);
+    returnLargeBlocksToTheSystem(); // as the program does at start-up
     const std::string data = payload(fullOrQuick(4 << 20, 1 << 20));
     Pty pty;
     const double cat = catSeconds(pty, data);

@@ -8,6 +8,7 @@
 #include "bench/support/fixedfileui.h"
 #include "bench/support/quickoption.h"
 #include "bench/support/rawpty.h"
+#include "consoleui/allocator.h"
 #include "consoleui/vesperlineview.h"
 #include "portio/devicenamespace.h"
 #include "shell/splitterframe.h"
@@ -68,6 +69,7 @@ int main(int argc, char** argv)
 {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     QApplication app(argc, argv);
+    returnLargeBlocksToTheSystem(); // as the program does at start-up
     RawPty pty;
     if (!testDevices().define("COM2", pty.path).ok()) return 1;
     FixedFileUi ui { QString() }; // no dialogs here; a message goes to stderr

@@ -8,6 +8,7 @@
 // Length of each phase: --latency-seconds=N (default 5; 2 with --quick).
 #include "bench/support/figure.h"
 #include "bench/support/fixedfileui.h"
+#include "consoleui/allocator.h"
 #include "consoleui/vesperlineview.h"
 #include "portio/devicenamespace.h"
 #include "res/commandids.h"
@@ -101,6 +102,7 @@ int runTortureLatencyBench(bool quick)
     char name[] = "bench_console";
     char* argv[] = { name, nullptr };
     QApplication app(argc, argv);
+    returnLargeBlocksToTheSystem(); // as the program does at start-up
     auto& ns = testDevices();
     vboard::installVirtualBoard(ns, vboard::BoardConfig {});
     FixedFileUi ui { QString() }; // no dialogs here; a message goes to stderr

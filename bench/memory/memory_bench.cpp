@@ -8,6 +8,7 @@
 #include "bench/support/figure.h"
 #include "bench/support/fixedfileui.h"
 #include "bench/support/rawpty.h"
+#include "consoleui/allocator.h"
 #include "consoleui/recview.h"
 #include "consoleui/vesperlineview.h"
 #include "shell/splitterframe.h"
@@ -113,6 +114,7 @@ int main(int argc, char** argv)
 {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     QApplication app(argc, argv);
+    returnLargeBlocksToTheSystem(); // as the program does at start-up
     const bool quick = quickRun(argc, argv);
     const uint64_t small = uint64_t(10) << 20, large = quick ? uint64_t(100) << 20 : uint64_t(1) << 30;
 
