@@ -8,6 +8,7 @@
 #include "bench/support/figure.h"
 #include "bench/support/fixedfileui.h"
 #include "bench/support/rawpty.h"
+#include "bench/support/windowcounts.h"
 #include "consoleui/allocator.h"
 #include "consoleui/recview.h"
 #include "consoleui/vesperlineview.h"
@@ -41,17 +42,6 @@ double seconds(Clock::duration d)
 double mib(uint64_t bytes)
 {
     return double(bytes) / double(1 << 20);
-}
-
-// What the session has read off the line, as the line status strip counts it
-// ("RX <bytes> (<rate>)"): every byte, also those the pane had no time to show.
-uint64_t bytesRead(const CSplitterFrame& frame)
-{
-    for (const QLabel* label : frame.findChildren<QLabel*>())
-        if (label->accessibleName() == QLatin1String("RX bytes"))
-            return label->text().section(QLatin1Char(' '), 1, 1).toULongLong();
-    std::fprintf(stderr, "no RX bytes counter in the window\n");
-    std::exit(1);
 }
 
 QString lastLine(const CRecView& pane)

@@ -4,6 +4,7 @@
 // - read_vs_plain: bytes/s of Port::read over bytes/s of ::read.
 // A ratio of 1 means the port layer costs nothing over the bare system calls.
 #include "bench/support/benchmarkmain.h"
+#include "bench/support/figure.h"
 #include "bench/support/rawpty.h"
 #include "portio/posixport.h"
 
@@ -124,6 +125,8 @@ void BM_PtyThroughputVsPlain(benchmark::State& state)
         state.counters["read_vs_plain"] = pr / qr;
         std::printf("port write throughput = %.2f x plain write(); port read throughput = %.2f x plain read()\n",
             pw / qw, pr / qr);
+        printFigure("portio.read_vs_plain", pr / qr, ">=0.9", pr / qr >= 0.9);
+        printFigure("portio.write_vs_plain", pw / qw, ">=0.9", pw / qw >= 0.9);
     }
 }
 
