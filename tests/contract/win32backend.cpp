@@ -43,8 +43,8 @@ public:
     std::string deviceLimit(const portio::Dcb& d) const override
     {
         static const std::set<uint32_t> table { 50, 75, 110, 134, 150, 200, 300, 600, 1200, 1800, 2400, 4800, 9600,
-            19200, 38400, 57600, 115200, 230400, 460800, 500000, 921600, 1000000, 1152000, 1500000, 2000000,
-            2500000, 3000000, 3500000, 4000000 };
+            19200, 38400, 57600, 115200, 230400, 460800, 500000, 921600, 1000000, 1152000, 1500000, 2000000, 2500000,
+            3000000, 3500000, 4000000 };
         if (!table.count(d.BaudRate)) return "Wine on a pseudo-terminal sets only the termios table's rates";
         // Wine's own check of the line settings, not the device's.
         if ((d.ByteSize == 6 || d.ByteSize == 7) && d.Parity == portio::NOPARITY && d.StopBits == portio::ONESTOPBIT)

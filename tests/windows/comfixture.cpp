@@ -3,8 +3,8 @@
 #include "portio/win32port.h"
 
 #include <cstdlib>
-#include <string>
 #include <stdexcept>
+#include <string>
 
 using namespace portio;
 
