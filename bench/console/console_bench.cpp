@@ -3,6 +3,7 @@
 //  1. bytes per second from a pseudo-terminal into the receive pane, against
 //     `cat` reading the same pseudo-terminal;
 //  2. the cost of one append when the pane holds 10 MB, against 100 KB.
+#include "bench/support/benchwindow.h"
 #include "bench/support/figure.h"
 #include "bench/support/fixedfileui.h"
 #include "bench/support/quickoption.h"
@@ -95,15 +96,9 @@ double catSeconds(Pty& pty, const std::string& data)
 
 double paneSeconds(Pty& pty, const std::string& data)
 {
-    testDevices().define("COM2", pty.path);
-    FixedFileUi ui { QString() }; // no dialogs here; a message goes to stderr
-    ConsoleParts parts { ui };
-    CSplitterFrame frame(new CVesperlineDoc, parts.environment);
-    frame.resize(900, 600);
-    frame.show();
-    frame.m_pConsoleView->m_portCtx.portName = "COM2";
-    if (!frame.m_pConsoleView->OpenPort()) std::abort();
-    CRecView& pane = *frame.m_pRecView;
+    BenchWindow window(pty.path);
+    CSplitterFrame& frame = window.frame();
+    CRecView& pane = window.pane();
     const auto start = Clock::now();
     std::thread writer([&] { pty.writeAll(data); });
     while (pane.document()->lastBlock().previous().text() != QLatin1String("END"))
@@ -119,7 +114,6 @@ double paneSeconds(Pty& pty, const std::string& data)
         std::printf("FAILED: the session read %llu of %zu bytes\n", (unsigned long long)bytesRead(frame), data.size());
         std::exit(1);
     }
-    frame.m_pConsoleView->ClosePort();
     return s;
 }
 

@@ -5,6 +5,7 @@
 // should not grow between the two; growth is a leak or an unbounded buffer.
 #include "bench/memory/logfeed.h"
 #include "bench/memory/residentmemory.h"
+#include "bench/support/benchwindow.h"
 #include "bench/support/figure.h"
 #include "bench/support/fixedfileui.h"
 #include "bench/support/rawpty.h"
@@ -109,14 +110,8 @@ int main(int argc, char** argv)
     const uint64_t small = uint64_t(10) << 20, large = quick ? uint64_t(100) << 20 : uint64_t(1) << 30;
 
     RawPty pty;
-    if (!testDevices().define("COM2", pty.path).ok()) return 1;
-    FixedFileUi ui { QString() }; // no dialogs here; a message goes to stderr
-    ConsoleParts parts { ui };
-    CSplitterFrame frame(new CVesperlineDoc, parts.environment);
-    frame.resize(900, 600);
-    frame.show();
-    frame.m_pConsoleView->m_portCtx.portName = "COM2";
-    if (!frame.m_pConsoleView->OpenPort()) return 1;
+    BenchWindow window(pty.path);
+    CSplitterFrame& frame = window.frame();
 
     std::printf("resident memory of one console window as a log streams into its receive pane from a pty%s:\n",
         quick ? " (--quick: 100 MiB in place of 1 GiB)" : "");
@@ -139,7 +134,7 @@ int main(int argc, char** argv)
         at[i].characters = frame.m_pRecView->document()->characterCount();
         print(totals[i], at[i]);
     }
-    frame.m_pConsoleView->ClosePort();
+    window.view().ClosePort();
 
     if (at[0].memory.anonKiB == 0) {
         std::printf("  no RssAnon in /proc/self/status\n");
