@@ -119,8 +119,10 @@ TEST_P(Session, DisconnectWhileTheThreadReadsEndsItAndNothingComesAfter)
         std::atomic<bool> stop { false };
         std::thread remote([&] {
             const std::string block(64, 'q');
+            // Brief patience: after the close nothing reads, and the
+            // remote must notice the stop soon.
             while (!stop)
-                line->send(block);
+                line->send(block, 50ms);
         });
         const size_t before = heard.received().size();
         const bool flowed = receivedAtLeast(before + 500);

@@ -8,7 +8,10 @@ class PtyLine final : public SessionLine {
 public:
     PtyLine() { m_devices.define("COM40", m_pty.slavePath()); }
     std::string portName() const override { return "COM40"; }
-    bool send(std::string_view bytes) override { return m_pty.writeAll(bytes); }
+    bool send(std::string_view bytes, std::chrono::milliseconds patience) override
+    {
+        return m_pty.writeAll(bytes, patience);
+    }
     bool farHasBytes() override
     {
         int waiting = 0;
@@ -39,7 +42,7 @@ public:
         m_devices.removeBoard();
     }
     std::string portName() const override { return "COM3"; }
-    bool send(std::string_view bytes) override
+    bool send(std::string_view bytes, std::chrono::milliseconds) override
     {
         m_board->injectReceived(0, bytes.data(), bytes.size());
         return true;

@@ -4,6 +4,7 @@
 #include "tests/support/ptypair.h"
 #include "vboard/virtualboard.h"
 
+#include <chrono>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -16,8 +17,9 @@ public:
     virtual ~SessionLine() = default;
     // The name the session opens ("COM..."), defined in devices().
     virtual std::string portName() const = 0;
-    // Bytes the session's port receives.
-    virtual bool send(std::string_view bytes) = 0;
+    // Bytes the session's port receives; false if there was no room for
+    // them within the patience (a closed port reads nothing).
+    virtual bool send(std::string_view bytes, std::chrono::milliseconds patience = std::chrono::seconds(5)) = 0;
     // True once the far end has seen something the session wrote.
     virtual bool farHasBytes() = 0;
     // The far end goes away: the session's port reports the device gone.

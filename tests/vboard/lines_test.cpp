@@ -80,14 +80,19 @@ TEST(BoardFlow, XoffFromTheFarEndHoldsTheWriter)
     ASSERT_FALSE(a->setState(d));
     ASSERT_FALSE(b->setState(line(921600)));
     const uint8_t xoff = 0x13, xon = 0x11;
-    // A write ends once its last byte is on the far side: A is held from here on.
+    // A short write may end while its last character is still queued, so A
+    // is held only once B's queue is empty.
     ASSERT_EQ(b->write(&xoff, 1).count, 1u);
+    ASSERT_TRUE(waitFor([&] { return b->clearCommError()->cbOutQue == 0; }));
     const auto data = pattern(10);
     IoResult w;
     std::thread writer([&] { w = a->write(data.data(), data.size()); });
-    ASSERT_TRUE(waitFor([&] { return a->clearCommError()->cbOutQue == 10; }));
-    ASSERT_EQ(b->write(&xon, 1).count, 1u);
+    const bool held = waitFor([&] { return a->clearCommError()->cbOutQue == 10; });
+    // XON releases the writer whatever happened, so the thread always ends.
+    EXPECT_EQ(b->write(&xon, 1).count, 1u);
     writer.join();
+    ASSERT_TRUE(held) << "A sent while XOFF held it";
+    EXPECT_EQ(w.count, data.size());
     EXPECT_EQ(readBytes(*b, 10), data);
     EXPECT_EQ(a->clearCommError()->cbInQue, 0u) << "XON and XOFF are not stored";
 }
