@@ -73,48 +73,89 @@ size_t StreamChecker::confirmLength(size_t at) const
 void StreamChecker::resolve(size_t at, bool final)
 {
     if (!m_firstError) noteFirstError(at);
-    const bool last = at + 1 == m_pending.size();
-    if (last || matches(m_source, m_pos + 1, at + 1, confirmLength(at + 1))) {
-        acceptCorrupt();
+    // Past a stretch of bytes that nothing near the stream explains (another
+    // rate, noise, someone else's traffic) only a frame header can tell
+    // where the stream goes on; weighing every near place for each of those
+    // bytes would cost more than the line brings.
+    if (m_runSinceError >= Confirm) m_unexplained = 0;
+    m_runSinceError = 0;
+    ++m_unexplained;
+    if (const auto step = m_unexplained <= Lookahead ? cheapestStep(at) : std::nullopt) {
+        if (*step == m_pos) {
+            acceptCorrupt();
+        } else {
+            accept(m_source, *step);
+        }
         consume(1);
         return;
     }
-    if (tryJump(at) || tryFrame(at)) return;
+    if (tryFrame(at)) return;
     acceptCorrupt();
     consume(1);
 }
 
-// A gap or a repeat near where the stream was: the next bytes continue the
-// same stream from another place. When a second error follows within the
-// bytes that would confirm the place, the place counts if a second jump or
-// a damaged byte explains what comes after it.
-bool StreamChecker::tryJump(size_t at)
+// Where the byte at `at` belongs, near where the stream was: at m_pos but
+// damaged, or at another place after a gap or a repeat. Several errors close
+// together (bytes lost a few apart) leave short runs between them, so each
+// choice is judged by the cheapest account of the bytes that follow it, and
+// the cheapest wins: every error costs the same, and a jump its length on
+// top, so that a near place beats a far one that a frame header or a small
+// data width matches by chance, while one repeated stretch still beats a
+// handful of damaged bytes.
+std::optional<uint64_t> StreamChecker::cheapestStep(size_t at) const
 {
-    const size_t len = confirmLength(at);
-    for (bool partial : { false, true }) {
-        for (int64_t k = 1; k <= 2 * Window; ++k) {
-            const int64_t q = int64_t(m_pos) + (k % 2 ? (k + 1) / 2 : -k / 2);
-            if (q < 0) continue;
-            const size_t run = matchRun(m_source, uint64_t(q), at, len);
-            if (run == len || (partial && run >= 2 && explained(uint64_t(q) + run, at + run))) {
-                accept(m_source, uint64_t(q));
-                consume(1);
-                return true;
-            }
+    std::optional<uint64_t> best;
+    const size_t end = std::min(m_pending.size(), at + Horizon);
+    uint32_t bestCost = account(m_pos + 1, at + 1, end, MaxErrors - 1, NoAccount);
+    if (bestCost < NoAccount) {
+        bestCost += DamageCost;
+        best = m_pos;
+    }
+    for (int64_t k = 1; k <= 2 * Window; ++k) {
+        const int64_t q = int64_t(m_pos) + (k % 2 ? (k + 1) / 2 : -k / 2);
+        const uint32_t cost = ErrorCost + uint32_t((k + 1) / 2);
+        if (q < 0 || cost >= bestCost || matchRun(m_source, uint64_t(q), at, 1) == 0) continue;
+        const uint32_t rest = account(uint64_t(q), at, end, MaxErrors - 1, bestCost - cost);
+        if (cost + rest < bestCost) {
+            bestCost = cost + rest;
+            best = uint64_t(q);
         }
     }
-    return false;
+    return best;
 }
 
-bool StreamChecker::explained(uint64_t pos, size_t at) const
+// The cheapest account of the bytes from `at` on, given that the byte at
+// `at` is the stream's byte at `pos`: 0 when they follow on up to `end` and
+// for a few bytes at least, else what the next error and what follows it
+// cost. NoAccount when nothing within `errors` more errors and below `limit`
+// explains them. Every choice is weighed up to the same `end`, so that one
+// whose run happens to stop short of the next error is not the cheaper. A
+// jump further on needs two bytes to agree: in five data bits one agrees by
+// chance at some place nearly every time.
+uint32_t StreamChecker::account(uint64_t pos, size_t at, size_t end, int errors, uint32_t limit) const
 {
-    if (at + 1 >= m_pending.size()) return true;
-    if (matches(m_source, pos + 1, at + 1, confirmLength(at + 1))) return true;
-    for (int64_t d = -Window; d <= Window; ++d) {
-        const int64_t q = int64_t(pos) + d;
-        if (d && q >= 0 && matches(m_source, uint64_t(q), at, confirmLength(at))) return true;
+    if (at >= m_pending.size()) return 0;
+    const size_t len = std::max(confirmLength(at), end > at ? end - at : 0);
+    const size_t run = matchRun(m_source, pos, at, len);
+    if (run == len) return 0;
+    const size_t next = at + run;
+    if (next + 1 == m_pending.size()) return ErrorCost; // a last byte that differs: decided when more came
+    if (errors == 0) return NoAccount;
+    const uint64_t p = pos + run;
+    uint32_t best = NoAccount;
+    if (DamageCost < limit) {
+        const uint32_t rest = account(p + 1, next + 1, end, errors - 1, limit - DamageCost);
+        if (rest < NoAccount) best = DamageCost + rest;
     }
-    return false;
+    for (int64_t d = -Window; d <= Window; ++d) {
+        const int64_t q = int64_t(p) + d;
+        const uint32_t cost = ErrorCost + uint32_t(d < 0 ? -d : d);
+        const uint32_t bound = std::min(best, limit);
+        if (!d || q < 0 || cost >= bound || matchRun(m_source, uint64_t(q), next, 2) < 2) continue;
+        const uint32_t rest = account(uint64_t(q), next, end, errors - 1, bound - cost);
+        if (rest < NoAccount) best = std::min(best, cost + rest);
+    }
+    return best;
 }
 
 // Anything else (a long gap, another port's data): a frame header further on
@@ -122,12 +163,27 @@ bool StreamChecker::explained(uint64_t pos, size_t at) const
 bool StreamChecker::tryFrame(size_t at)
 {
     for (size_t j = at; j + 13 <= m_pending.size(); ++j) {
-        if (const auto origin = m_pattern.frameAt(&m_pending[j], m_pending.size() - j)) {
+        const auto origin = m_pattern.frameAt(&m_pending[j], m_pending.size() - j);
+        if (origin && believable(*origin, j)) {
             followFrame(at, j, *origin);
             return true;
         }
     }
     return false;
+}
+
+// A header damaged in two places can pass its check nibble and name a frame
+// far beyond anything sent; taken at its word it would count billions of
+// bytes lost, or follow a port that does not exist. A sender is not much
+// faster than its receiver, so a frame further on than twice what arrived
+// counts only when the next frame agrees with it.
+bool StreamChecker::believable(const TestPattern::Origin& origin, size_t header) const
+{
+    if (origin.offset <= MaxLeap + 2 * (m_received + header)) return true;
+    const size_t next = header + TestPattern::FrameSize;
+    if (next >= m_pending.size()) return false;
+    const auto second = m_pattern.frameAt(&m_pending[next], m_pending.size() - next);
+    return second && second->source == origin.source && second->offset == origin.offset + TestPattern::FrameSize;
 }
 
 // The bytes before the header that continue into it belong to the same
@@ -154,6 +210,7 @@ void StreamChecker::followFrame(size_t at, size_t header, TestPattern::Origin or
 // ones of the expected stream, counted at once.
 void StreamChecker::acceptRun(size_t n)
 {
+    m_runSinceError += n;
     if (m_source != m_expected || m_pos != m_high) {
         for (size_t i = 0; i < n; ++i)
             accept(m_source, m_pos);

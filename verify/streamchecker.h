@@ -39,15 +39,27 @@ private:
     static constexpr size_t Confirm = 8;
     static constexpr int64_t Window = 24;
     static constexpr size_t MaxGaps = 64;
+    static constexpr uint64_t MaxLeap = 4096; // see believable()
+    // How far an account of a broken stream looks (the errors it may assume,
+    // the bytes it must explain) and what each error costs in it: a jump
+    // ErrorCost plus its length, a damaged byte DamageCost. A byte that is
+    // the next but one is taken for a lost byte before a damaged one, also
+    // where nothing follows it.
+    static constexpr int MaxErrors = 6;
+    static constexpr size_t Horizon = 16;
+    static constexpr uint32_t ErrorCost = 4;
+    static constexpr uint32_t DamageCost = ErrorCost + 2;
+    static constexpr uint32_t NoAccount = 1u << 20;
 
     void process(bool final);
     bool matches(uint32_t source, uint64_t pos, size_t at, size_t len) const;
     size_t matchRun(uint32_t source, uint64_t pos, size_t at, size_t len) const;
     size_t confirmLength(size_t at) const;
     void resolve(size_t at, bool final);
-    bool tryJump(size_t at);
-    bool explained(uint64_t pos, size_t at) const;
+    std::optional<uint64_t> cheapestStep(size_t at) const;
+    uint32_t account(uint64_t pos, size_t at, size_t end, int errors, uint32_t limit) const;
     bool tryFrame(size_t at);
+    bool believable(const TestPattern::Origin& origin, size_t header) const;
     void followFrame(size_t at, size_t header, TestPattern::Origin origin);
     void acceptRun(size_t n);
     void accept(uint32_t source, uint64_t pos);
@@ -68,6 +80,8 @@ private:
     uint8_t m_history[8] {};
     uint64_t m_received = 0;
     uint64_t m_good = 0;
+    uint64_t m_runSinceError = 0; // bytes that followed on since the last error
+    size_t m_unexplained = 0; // errors with no run of Confirm bytes between them
     StreamCounts m_counts;
     std::optional<FirstError> m_firstError;
     std::set<uint32_t> m_foreign;

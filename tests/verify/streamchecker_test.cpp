@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <random>
 #include <vector>
 
 using namespace verify;
@@ -68,7 +69,18 @@ const Case Cases[] = {
             erase(b, 500, 1);
         },
         { .lost = 2 } },
+    { "bytes lost a few apart, in clusters, one across a frame header",
+        [](Bytes& b, int) {
+            for (size_t at : { 1404, 1395, 1393, 1003, 1001, 1000, 804, 802, 800, 605, 603, 600, 502, 500 })
+                erase(b, at, 1);
+        },
+        { .lost = 14 } },
     { "a long gap", [](Bytes& b, int) { erase(b, 500, 300); }, { .lost = 300 } },
+    // Placed where every one of its bytes differs from what it replaces.
+    { "a whole frame from far beyond what was sent",
+        [](Bytes& b, int bits) { TestPattern(bits).fill(Source, 16'000'000'000, b.data() + 1608, 16); },
+        { .corrupt = 16 } },
+    { "the last byte but one lost", [](Bytes& b, int) { erase(b, Sent - 2, 1); }, { .lost = 1 } },
     { "the tail never came", [](Bytes& b, int) { erase(b, Sent - 30, 30); }, { .lost = 30 } },
     { "a stretch sent twice", [](Bytes& b, int) { b.insert(b.begin() + 600, b.begin() + 590, b.begin() + 600); },
         { .duplicate = 10 } },
@@ -103,6 +115,25 @@ TEST(StreamChecker, CountsEachFaultOnceInEveryDataWidth)
             EXPECT_EQ(got.reordered, c.expected.reordered);
             EXPECT_EQ(checker.received(), rx.size());
             EXPECT_EQ(checker.firstError().has_value(), got.total() > 0);
+        }
+    }
+}
+
+// Bytes lost at random, often a few apart: each is counted lost, and no
+// byte that arrived intact is counted damaged.
+TEST(StreamChecker, RandomLossesAreCountedExactly)
+{
+    for (int bits = 5; bits <= 8; ++bits) {
+        for (unsigned seed : { 1u, 2u, 3u }) {
+            std::minstd_rand rng(seed);
+            Bytes rx;
+            const Bytes all = stream(bits, Source, Sent);
+            for (uint8_t byte : all)
+                if (rng() % 50) rx.push_back(byte);
+            const auto c = check(bits, rx);
+            SCOPED_TRACE(std::to_string(bits) + " data bits, seed " + std::to_string(seed));
+            EXPECT_EQ(c.counts().lost, Sent - rx.size());
+            EXPECT_EQ(c.counts().total(), Sent - rx.size());
         }
     }
 }

@@ -124,8 +124,8 @@ const std::vector<std::string> AllEight { "COM3", "COM4", "COM5", "COM6", "COM7"
 
 const FaultCase FaultCases[] = {
     { "ports=8,noise=1e-3", "loopback", AllEight, &StreamCounts::corrupt, "corrupted" },
-    { "ports=8,drop=COM7:4e-3", "loopback", { "COM7" }, &StreamCounts::lost, "lost" },
-    { "ports=8,wiring=pairs,drop=COM7:4e-3", "pairs", { "COM7" }, &StreamCounts::lost, "lost" },
+    { "ports=8,drop=COM7:1e-2", "loopback", { "COM7" }, &StreamCounts::lost, "lost" },
+    { "ports=8,wiring=pairs,drop=COM7:1e-2", "pairs", { "COM7" }, &StreamCounts::lost, "lost" },
     { "ports=8,swap=COM5:COM9", "loopback", { "COM5", "COM9" }, &StreamCounts::misrouted, "receives COM" },
     { "ports=8,nocts=COM4", "loopback", { "COM4" }, nullptr, "CTS does not follow RTS" },
     { "ports=8,wiring=pairs,nocts=COM4", "pairs", { "COM4" }, nullptr, "CTS does not follow RTS" },
@@ -145,7 +145,9 @@ TEST_P(InjectedFault, FailsTheRightPortWithTheRightCounter)
         EXPECT_EQ(p.pass, !failing) << p.port << ": " << p.reason;
         if (!failing) continue;
         EXPECT_NE(p.reason.find(c.reason), std::string::npos) << p.port << ": " << p.reason;
-        if (c.counter) EXPECT_GT(p.stream.*c.counter, 0u) << p.port;
+        if (c.counter) {
+            EXPECT_GT(p.stream.*c.counter, 0u) << p.port;
+        }
         // A miswired port also misses its own data; nothing else is counted.
         const uint64_t own = c.counter ? p.stream.*c.counter : 0;
         const uint64_t missed = c.counter == &StreamCounts::misrouted ? p.stream.lost : 0;
