@@ -4,13 +4,17 @@
 //     port's throughput as a share of line rate, and CPU seconds per second of
 //     the whole process (with the idle board's figure beside it);
 //   - 16 pseudo-terminal pairs whose far ends echo: bytes checked per second
-//     as a ratio to plain write()/read() loops on the same pairs.
+//     as a ratio to plain write()/read() loops on the same pairs;
+//   - the receive checker alone on noise (a wrong rate, another program's
+//     traffic) and on traffic with one byte in a hundred lost, each as its
+//     cost per byte against the same checker on clean traffic.
 // Usage: bench_verify [seconds per measurement, default 3]
 #include "bench/support/figuresmain.h"
 #include "bench/support/rawpty.h"
 #include "bench/torture/cputime.h"
 
 #include "vboard/boardinstall.h"
+#include "verify/streamchecker.h"
 #include "verify/verifyrun.h"
 
 #include <algorithm>
@@ -20,6 +24,7 @@
 #include <fcntl.h>
 #include <memory>
 #include <poll.h>
+#include <random>
 #include <thread>
 #include <vector>
 
@@ -184,9 +189,38 @@ void ptyFigures(double seconds)
     std::printf("  verified bytes/s / plain write()+read() loops:  %.3f\n", plain > 0 ? checked / plain : 0.0);
 }
 
+// CPU seconds per byte that one checker spends on `line`, fed in 80-byte reads.
+double checkSecondsPerByte(const std::vector<uint8_t>& line, uint64_t sent)
+{
+    verify::StreamChecker checker(8, 1);
+    CpuClock clock;
+    for (size_t at = 0; at < line.size(); at += 80)
+        checker.feed(line.data() + at, std::min<size_t>(80, line.size() - at));
+    checker.finish(sent);
+    return clock.cpuSeconds() / double(line.size());
+}
+
+void checkerFigures()
+{
+    constexpr size_t Bytes = 4 << 20;
+    std::vector<uint8_t> clean(Bytes), noise(Bytes / 8), lossy;
+    verify::TestPattern(8).fill(1, 0, clean.data(), clean.size());
+    std::mt19937 rng(1);
+    for (auto& b : noise)
+        b = uint8_t(rng());
+    for (uint8_t b : clean)
+        if (rng() % 100) lossy.push_back(b);
+    const double reference = checkSecondsPerByte(clean, Bytes);
+    std::printf("receive checker, cost per byte against clean traffic (%.1f ns a byte):\n", reference * 1e9);
+    std::printf("  one byte in a hundred lost:  %.1f\n", checkSecondsPerByte(lossy, Bytes) / reference);
+    std::printf("  noise:                       %.1f\n", checkSecondsPerByte(noise, noise.size()) / reference);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
-    return runFigures(argc, argv, boardFigures, ptyFigures);
+    const int status = runFigures(argc, argv, boardFigures, ptyFigures);
+    if (status == 0) checkerFigures();
+    return status;
 }
