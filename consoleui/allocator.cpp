@@ -1,5 +1,7 @@
 #include "allocator.h"
 
+#include <cstdlib> // defines __GLIBC__ where the C library is glibc
+
 #if defined(__GLIBC__)
 #include <malloc.h>
 #endif
@@ -12,5 +14,12 @@ void returnLargeBlocksToTheSystem()
     constexpr int Threshold = 128 * 1024;
     mallopt(M_MMAP_THRESHOLD, Threshold);
     mallopt(M_TRIM_THRESHOLD, Threshold);
+#endif
+}
+
+void returnFreeMemoryToTheSystem()
+{
+#if defined(__GLIBC__)
+    malloc_trim(0);
 #endif
 }

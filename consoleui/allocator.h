@@ -9,3 +9,9 @@
 // large blocks back to the system when they are freed. Called once at
 // start-up, before any window exists.
 void returnLargeBlocksToTheSystem();
+
+// Gives the free memory of every allocator arena back to the system, not
+// only the top of the main heap: the receive thread allocates in an arena
+// of its own, which no free() ever trims. For a quiet moment; it walks
+// every arena.
+void returnFreeMemoryToTheSystem();

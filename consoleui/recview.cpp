@@ -1,5 +1,6 @@
 #include "recview.h"
 
+#include "allocator.h"
 #include "res/texts.h"
 
 #include <QMetaObject>
@@ -19,6 +20,11 @@ CRecView::CRecView(QWidget* parent)
     setUndoRedoEnabled(false);
     m_drainTimer.setSingleShot(true);
     connect(&m_drainTimer, &QTimer::timeout, this, &CRecView::drainNow);
+    m_trimTimer.setSingleShot(true);
+    connect(&m_trimTimer, &QTimer::timeout, this, [this] {
+        m_sinceTrim = 0;
+        returnFreeMemoryToTheSystem();
+    });
 }
 
 void CRecView::post(const void* data, size_t n)
@@ -52,6 +58,11 @@ void CRecView::drainNow()
             QStringLiteral("\n") + QString::fromLatin1(txt::BytesNotShown).arg(batch.skipped) + QStringLiteral("\n"));
     }
     if (!batch.bytes.empty()) appendBytes(batch.bytes);
+    // A stream's batches and their text are freed, but glibc keeps what
+    // its arenas held; a window that streamed a gigabyte would keep holding
+    // what the busiest moment needed.
+    m_sinceTrim += batch.bytes.size();
+    if (m_sinceTrim >= TrimAfterBytes) m_trimTimer.start(QuietBeforeTrimMs);
 }
 
 void CRecView::appendBytes(std::string_view bytes)

@@ -23,6 +23,10 @@ public:
     // A fast line is shown at most once per this many milliseconds (a frame):
     // each append lays out and repaints the pane, whatever its size.
     static constexpr int DrainIntervalMs = 16;
+    // Once this much has streamed through and the line has then been quiet
+    // for this long, the process gives the memory it freed back.
+    static constexpr size_t TrimAfterBytes = size_t(1) << 20;
+    static constexpr int QuietBeforeTrimMs = 1000;
 
     explicit CRecView(QWidget* parent = nullptr);
 
@@ -51,4 +55,6 @@ private:
     PaneTail m_tail;
     QElapsedTimer m_sinceDrain;
     QTimer m_drainTimer;
+    QTimer m_trimTimer;
+    size_t m_sinceTrim = 0;
 };

@@ -76,11 +76,12 @@ bool takeIn(const CSplitterFrame& frame, uint64_t total, const QString& marker)
 }
 
 // The same quiet spell before each measurement: timers that follow an
-// append (the drain, the strip's next look) have run.
+// append (the drain, the strip's next look, the pane's return of freed
+// memory once the line is quiet) have run.
 void settle()
 {
     QEventLoop loop;
-    QTimer::singleShot(300, &loop, &QEventLoop::quit);
+    QTimer::singleShot(CRecView::QuietBeforeTrimMs + 300, &loop, &QEventLoop::quit);
     loop.exec();
 }
 
