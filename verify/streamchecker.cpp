@@ -49,7 +49,7 @@ void StreamChecker::process(bool final)
         }
         // Deciding what went wrong needs a look at what follows.
         if (!final && m_pending.size() - m_head < Lookahead) break;
-        resolve(m_head, final);
+        resolve(m_head);
     }
     m_pending.erase(m_pending.begin(), m_pending.begin() + ptrdiff_t(m_head));
     m_head = 0;
@@ -70,7 +70,7 @@ size_t StreamChecker::confirmLength(size_t at) const
     return std::min(Confirm, m_pending.size() - at);
 }
 
-void StreamChecker::resolve(size_t at, bool final)
+void StreamChecker::resolve(size_t at)
 {
     if (!m_firstError) noteFirstError(at);
     // Past a stretch of bytes that nothing near the stream explains (another
@@ -104,20 +104,17 @@ void StreamChecker::resolve(size_t at, bool final)
 // handful of damaged bytes.
 std::optional<uint64_t> StreamChecker::cheapestStep(size_t at) const
 {
-    std::optional<uint64_t> best;
     const size_t end = std::min(m_pending.size(), at + Horizon);
-    uint32_t bestCost = account(m_pos + 1, at + 1, end, MaxErrors - 1, NoAccount);
-    if (bestCost < NoAccount) {
-        bestCost += DamageCost;
-        best = m_pos;
-    }
+    std::optional<uint64_t> best;
+    uint32_t bestCost = stepCost(m_pos + 1, at + 1, DamageCost, 0, end, MaxErrors - 1, NoAccount);
+    if (bestCost < NoAccount) best = m_pos;
     for (int64_t k = 1; k <= 2 * Window; ++k) {
         const int64_t q = int64_t(m_pos) + (k % 2 ? (k + 1) / 2 : -k / 2);
-        const uint32_t cost = ErrorCost + uint32_t((k + 1) / 2);
-        if (q < 0 || cost >= bestCost || matchRun(m_source, uint64_t(q), at, 1) == 0) continue;
-        const uint32_t rest = account(uint64_t(q), at, end, MaxErrors - 1, bestCost - cost);
-        if (cost + rest < bestCost) {
-            bestCost = cost + rest;
+        if (q < 0) continue;
+        const uint32_t cost
+            = stepCost(uint64_t(q), at, ErrorCost + uint32_t((k + 1) / 2), 1, end, MaxErrors - 1, bestCost);
+        if (cost < bestCost) {
+            bestCost = cost;
             best = uint64_t(q);
         }
     }
@@ -142,20 +139,25 @@ uint32_t StreamChecker::account(uint64_t pos, size_t at, size_t end, int errors,
     if (next + 1 == m_pending.size()) return ErrorCost; // a last byte that differs: decided when more came
     if (errors == 0) return NoAccount;
     const uint64_t p = pos + run;
-    uint32_t best = NoAccount;
-    if (DamageCost < limit) {
-        const uint32_t rest = account(p + 1, next + 1, end, errors - 1, limit - DamageCost);
-        if (rest < NoAccount) best = DamageCost + rest;
-    }
+    uint32_t best = stepCost(p + 1, next + 1, DamageCost, 0, end, errors - 1, limit);
     for (int64_t d = -Window; d <= Window; ++d) {
         const int64_t q = int64_t(p) + d;
+        if (!d || q < 0) continue;
         const uint32_t cost = ErrorCost + uint32_t(d < 0 ? -d : d);
-        const uint32_t bound = std::min(best, limit);
-        if (!d || q < 0 || cost >= bound || matchRun(m_source, uint64_t(q), next, 2) < 2) continue;
-        const uint32_t rest = account(uint64_t(q), next, end, errors - 1, bound - cost);
-        if (rest < NoAccount) best = std::min(best, cost + rest);
+        best = std::min(best, stepCost(uint64_t(q), next, cost, 2, end, errors - 1, std::min(best, limit)));
     }
     return best;
+}
+
+// One step of an account: the byte at `at` taken for the stream's byte at
+// `place`, for `cost`, when its first `agree` bytes match there, plus the
+// account of what follows. NoAccount when that comes to `bound` or more.
+uint32_t StreamChecker::stepCost(
+    uint64_t place, size_t at, uint32_t cost, size_t agree, size_t end, int errors, uint32_t bound) const
+{
+    if (cost >= bound || matchRun(m_source, place, at, agree) < agree) return NoAccount;
+    const uint32_t rest = account(place, at, end, errors, bound - cost);
+    return rest < NoAccount ? cost + rest : NoAccount;
 }
 
 // Anything else (a long gap, another port's data): a frame header further on

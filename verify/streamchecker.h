@@ -55,9 +55,11 @@ private:
     bool matches(uint32_t source, uint64_t pos, size_t at, size_t len) const;
     size_t matchRun(uint32_t source, uint64_t pos, size_t at, size_t len) const;
     size_t confirmLength(size_t at) const;
-    void resolve(size_t at, bool final);
+    void resolve(size_t at);
     std::optional<uint64_t> cheapestStep(size_t at) const;
     uint32_t account(uint64_t pos, size_t at, size_t end, int errors, uint32_t limit) const;
+    uint32_t stepCost(
+        uint64_t place, size_t at, uint32_t cost, size_t agree, size_t end, int errors, uint32_t bound) const;
     bool tryFrame(size_t at);
     bool believable(const TestPattern::Origin& origin, size_t header) const;
     void followFrame(size_t at, size_t header, TestPattern::Origin origin);
