@@ -3,7 +3,7 @@
 #include "devicepath.h"
 #include "devicetargets.h"
 #include "nametarget.h"
-#include "rfc2217provider.h"
+#include "portio/rfc2217/rfc2217provider.h"
 
 namespace portio {
 

@@ -8,7 +8,7 @@
 #include "bench/torture/cputime.h"
 #include "consoleui/linestatusstrip.h"
 #include "linestatus/linestatusmonitor.h"
-#include "portio/posixport.h"
+#include "portio/posix/posixport.h"
 
 #include <QApplication>
 #include <QEventLoop>

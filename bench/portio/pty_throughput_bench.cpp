@@ -6,7 +6,7 @@
 #include "bench/support/benchmarkmain.h"
 #include "bench/support/figure.h"
 #include "bench/support/rawpty.h"
-#include "portio/posixport.h"
+#include "portio/posix/posixport.h"
 
 #include <benchmark/benchmark.h>
 

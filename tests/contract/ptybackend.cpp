@@ -1,7 +1,7 @@
 // The POSIX backend on a pseudo-terminal pair; the master is the far end.
 #include "backend.h"
 
-#include "portio/posixport.h"
+#include "portio/posix/posixport.h"
 #include "tests/support/ptypair.h"
 
 namespace contract {

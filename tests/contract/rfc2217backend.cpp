@@ -3,7 +3,7 @@
 // (VESPERLINE_CONTRACT_RFC2217=1) until the gaps below are closed.
 #include "backend.h"
 
-#include "portio/rfc2217provider.h"
+#include "portio/rfc2217/rfc2217provider.h"
 #include "tests/support/ptypair.h"
 #include "tests/support/ser2netserver.h"
 

@@ -3,7 +3,7 @@
 // Everything happens in a private namespace whose /dev and link folder are
 // temporary folders.
 #include "portio/devicenamespace.h"
-#include "portio/rfc2217target.h"
+#include "portio/rfc2217/rfc2217target.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 

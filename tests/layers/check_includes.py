@@ -25,6 +25,12 @@ import tempfile
 # layer: (folders or files it is made of, layers it may use, Qt it may include: none, core, gui or widgets)
 LAYERS = {
     "portio": (["portio/"], [], "none"),
+    # One folder a backend: each uses the interface and what they share, never
+    # another backend; only the device namespace puts them together.
+    "portio_posix": (["portio/posix/"], ["portio"], "none"),
+    "portio_win32": (["portio/win32/"], ["portio"], "none"),
+    "portio_rfc2217": (["portio/rfc2217/"], ["portio"], "none"),
+    "portio_namespace": (["portio/devicenamespace.cpp"], ["portio_posix", "portio_win32", "portio_rfc2217"], "none"),
     "driverprotocol": (["driverprotocol/"], [], "none"),
     "texts": (["res/texts.h", "res/version.h", "res/version.h.in"], [], "none"),
     "vboard": (["vboard/"], ["portio", "driverprotocol"], "none"),

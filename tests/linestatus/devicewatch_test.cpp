@@ -1,6 +1,6 @@
 #include "linestatus/devicewatch.h"
 
-#include "portio/posixport.h"
+#include "portio/posix/posixport.h"
 
 #include "tests/support/ptypair.h"
 #include "tests/support/waitfor.h"

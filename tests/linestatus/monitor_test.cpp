@@ -1,6 +1,6 @@
 #include "linestatus/linestatusmonitor.h"
 
-#include "portio/posixport.h"
+#include "portio/posix/posixport.h"
 #include "vboard/virtualboard.h"
 
 #include "tests/support/ptypair.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "portio/posixport.h"
+#include "portio/posix/posixport.h"
 #include "tests/support/ptypair.h"
 
 #include <gtest/gtest.h>

@@ -4,7 +4,7 @@
 
 #include "portio/devicenamespace.h"
 #include "portio/iorequest.h"
-#include "portio/termios2.h"
+#include "portio/posix/termios2.h"
 #include "tests/support/ser2netserver.h"
 #include "tests/support/waitfor.h"
 

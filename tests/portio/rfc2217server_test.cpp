@@ -2,8 +2,8 @@
 // scripted Telnet server on 127.0.0.1), the rfc2217:// targets, and the Telnet
 // byte level.
 #include "portio/devicenamespace.h"
-#include "portio/rfc2217codes.h"
-#include "portio/telnetcodec.h"
+#include "portio/rfc2217/rfc2217codes.h"
+#include "portio/rfc2217/telnetcodec.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "portio/posixport.h"
+#include "portio/posix/posixport.h"
 
 #include <gtest/gtest.h>
 

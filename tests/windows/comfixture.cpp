@@ -1,6 +1,6 @@
 #include "comfixture.h"
 
-#include "portio/win32port.h"
+#include "portio/win32/win32port.h"
 
 #include <cstdlib>
 #include <stdexcept>

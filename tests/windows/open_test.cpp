@@ -1,7 +1,7 @@
 #include "comtest.h"
 
 #include "portio/devicenamespace.h"
-#include "portio/win32port.h"
+#include "portio/win32/win32port.h"
 
 using namespace portio;
 

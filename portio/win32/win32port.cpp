@@ -1,6 +1,6 @@
 #include "win32port.h"
 
-#include "linesettings.h"
+#include "portio/linesettings.h"
 #include "win32dcb.h"
 #include "win32error.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "portsync.h"
+#include "portio/portsync.h"
 #include "win32overlapped.h"
 
 #include <condition_variable>

@@ -1,6 +1,6 @@
-#include "devicetargets.h"
+#include "portio/devicetargets.h"
 
-#include "comnaming.h"
+#include "portio/comnaming.h"
 #include "posixport.h"
 
 #include <cerrno>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "commtypes.h"
+#include "portio/commtypes.h"
 
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>

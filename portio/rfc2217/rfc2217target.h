@@ -1,6 +1,6 @@
 #pragma once
 
-#include "porterror.h"
+#include "portio/porterror.h"
 
 #include <cstdint>
 #include <string>

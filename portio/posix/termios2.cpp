@@ -1,5 +1,5 @@
 #include "termios2.h"
-#include "linesettings.h"
+#include "portio/linesettings.h"
 
 #include <asm/termbits.h>
 #include <cerrno>

@@ -1,6 +1,6 @@
 // Windows: a COM port's friendly name would come from SetupAPI; until that is
 // built, a port shows its COM name and path only.
-#include "portdescription.h"
+#include "portio/portdescription.h"
 
 namespace portio {
 

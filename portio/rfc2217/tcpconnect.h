@@ -1,7 +1,7 @@
 #pragma once
 
-#include "porterror.h"
-#include "timeouts.h"
+#include "portio/porterror.h"
+#include "portio/timeouts.h"
 
 #include <cstdint>
 #include <string>

@@ -1,5 +1,5 @@
 // Linux: pseudo-terminals by their device number, everything else from udev.
-#include "portdescription.h"
+#include "portio/portdescription.h"
 
 #include <libudev.h>
 

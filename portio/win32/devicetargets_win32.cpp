@@ -1,7 +1,7 @@
-#include "devicetargets.h"
+#include "portio/devicetargets.h"
 
-#include "comnaming.h"
-#include "devicepath.h"
+#include "portio/comnaming.h"
+#include "portio/devicepath.h"
 #include "win32port.h"
 
 #include <algorithm>

@@ -1,6 +1,6 @@
 // Line settings of an Rfc2217Port: each one is sent to the server and holds
 // only when the server answers with the value asked for.
-#include "linesettings.h"
+#include "portio/linesettings.h"
 #include "rfc2217codes.h"
 #include "rfc2217port.h"
 

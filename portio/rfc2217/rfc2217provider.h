@@ -1,6 +1,6 @@
 #pragma once
 
-#include "portprovider.h"
+#include "portio/portprovider.h"
 
 namespace portio {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "port.h"
+#include "portio/port.h"
 
 #include <string>
 

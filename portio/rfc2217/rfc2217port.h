@@ -1,7 +1,7 @@
 #pragma once
 
-#include "port.h"
-#include "portsync.h"
+#include "portio/port.h"
+#include "portio/portsync.h"
 #include "rfc2217target.h"
 #include "telnetoptions.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "commtypes.h"
-#include "porterror.h"
+#include "portio/commtypes.h"
+#include "portio/porterror.h"
 
 #include <cstdint>
 
