@@ -3,7 +3,23 @@
 #include "vboard/boardconfig.h"
 #include "vboard/boardinstall.h"
 
+#include "portio/mapfile.h"
+
 namespace cli {
+
+namespace {
+
+std::string installMapFile(portio::DeviceNamespace& ns, const std::string& path)
+{
+    auto entries = portio::readMapFile(path);
+    if (!entries) return "--map-file " + entries.error().text;
+    for (const auto& [d, where] : *entries)
+        if (auto e = ns.define(d.name, d.target))
+            return "--map-file " + where + ": " + d.name + "=" + d.target + ": " + e.text;
+    return {};
+}
+
+} // namespace
 
 std::string installDevices(portio::DeviceNamespace& ns, const DeviceOptions& options)
 {
@@ -14,6 +30,8 @@ std::string installDevices(portio::DeviceNamespace& ns, const DeviceOptions& opt
         // Another program would look for an exposed end in vain: say why.
         if (const auto& e = board->exposeStatus()) return "--virtual-board: " + e.text;
     }
+    if (!options.mapFile.empty())
+        if (auto problem = installMapFile(ns, options.mapFile); !problem.empty()) return problem;
     for (const auto& map : options.maps)
         if (auto e = ns.defineFromMapOption(map)) return "--map " + map + ": " + e.text;
     return {};

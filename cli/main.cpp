@@ -38,6 +38,7 @@ int main(int argc, char** argv)
     std::string board;
     auto* boardOpt = app.add_flag("--virtual-board{loopback}", board,
         "installs the simulated board (wiring loopback, pairs or open, or key=value items)");
+    app.add_option("--map-file", devices.mapFile, "reads NAME=TARGET definitions, one a line; --map overrides them");
     app.add_option("--map", devices.maps, "defines a device name, e.g. COM3=/dev/ttyUSB0; repeatable");
     cli::PortsCommand ports;
     cli::VerifyCommand verify;

@@ -100,7 +100,8 @@ int VerifyCommand::run(Context& context)
     // A report the test log was promised but did not get fails the run.
     const bool written = writeReports(report);
     const std::string table = verify::summaryTable(report);
-    std::cout << (m_quiet ? table.substr(table.rfind('\n', table.size() - 2) + 1) : table);
+    // Flushed now: the process may take a moment more to end (opens under way at a stop).
+    std::cout << (m_quiet ? table.substr(table.rfind('\n', table.size() - 2) + 1) : table) << std::flush;
     return report.pass && written ? 0 : 1;
 }
 

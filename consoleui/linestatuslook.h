@@ -6,14 +6,16 @@
 
 // How the strip shows one modem line: its text, the state a screen reader
 // hears ("CTS on", "CTS off", "CTS n/a") and its colours. A line the port
-// cannot report reads "n/a" and is greyed, never shown as low.
+// cannot report reads "n/a" and is greyed, never shown as low. A level the
+// last look could not confirm is the last known one: outlined instead of
+// filled, and said so ("CTS on (last known)").
 struct LevelLook {
     QString text;
     QString description;
     QString style;
 };
 
-LevelLook levelLook(const QString& line, linestatus::Level level);
+LevelLook levelLook(const QString& line, linestatus::Level level, bool lastKnown = false);
 
 // "850 B/s", "92.2 kB/s".
 QString rateText(double bytesPerSecond);

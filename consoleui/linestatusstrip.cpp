@@ -32,6 +32,11 @@ void setText(QWidget* w, const QString& text)
         button->setText(text);
 }
 
+QString toggleTip(const char* name)
+{
+    return QStringLiteral("Click to raise or drop %1").arg(QLatin1String(name));
+}
+
 void showText(QLabel* label, const QString& text)
 {
     label->setText(text);
@@ -67,7 +72,6 @@ void LineStatusStrip::addOutput(Line line, const char* name, void (LineStatusStr
 {
     auto* button = new QToolButton(this);
     button->setAccessibleName(QLatin1String(name));
-    button->setToolTip(QStringLiteral("Click to raise or drop %1").arg(QLatin1String(name)));
     // The click asks for the other level; the light follows only once the port has it.
     connect(button, &QToolButton::clicked, this,
         [this, line, request] { emit(this->*request)(m_state.*LineLevels[line] != Level::High); });
@@ -121,17 +125,18 @@ void LineStatusStrip::setState(const LineState& state)
     if (countsChanged) showCounts(state);
 }
 
-// A level the port could not confirm at the last look is said to be the last known.
+// A level the port could not confirm at the last look is shown and said to be the last known.
 void LineStatusStrip::showLine(Line line, Level level, bool stale)
 {
-    const LevelLook look = levelLook(QLatin1String(LineNames[line]), level);
+    const LevelLook look = levelLook(QLatin1String(LineNames[line]), level, stale);
     QWidget* w = m_lines[line];
     setText(w, look.text);
     w->setStyleSheet(look.style);
-    const bool known = stale && level != Level::Unavailable;
-    w->setAccessibleDescription(known ? look.description + QStringLiteral(" (last known)") : look.description);
+    w->setAccessibleDescription(look.description);
+    const bool output = line == Rts || line == Dtr;
+    w->setToolTip(output ? look.description + QStringLiteral(". ") + toggleTip(LineNames[line]) : look.description);
     // An output the port cannot report cannot be toggled either.
-    if (line == Rts || line == Dtr) w->setEnabled(level != Level::Unavailable);
+    if (output) w->setEnabled(level != Level::Unavailable);
 }
 
 void LineStatusStrip::showCounts(const LineState& state)

@@ -22,6 +22,9 @@ void addOptions(QCommandLineParser& parser)
         QStringLiteral("[=VALUE]") });
     parser.addOption({ QStringLiteral("map"), QStringLiteral("Define a device name, e.g. COM3=/dev/ttyUSB0."),
         QStringLiteral("NAME=TARGET") });
+    parser.addOption({ QStringLiteral("map-file"),
+        QStringLiteral("Read device names from FILE: NAME=TARGET a line; --map overrides them."),
+        QStringLiteral("FILE") });
     parser.addOption({ QStringLiteral("diagnostics"),
         QStringLiteral("Add the Diagnostics menu: the board driver commands by their IDs.") });
     parser.addPositionalArgument(
@@ -59,8 +62,21 @@ bool takeVirtualBoard(const QString& arg, CommandLineOptions& options)
     return false;
 }
 
+void readMapFile(const QCommandLineParser& parser, CommandLineOptions& options)
+{
+    if (!parser.isSet(QStringLiteral("map-file"))) return;
+    auto entries = portio::readMapFile(parser.value(QStringLiteral("map-file")).toStdString());
+    if (!entries) {
+        options.error = QStringLiteral("--map-file %1").arg(QString::fromStdString(entries.error().text));
+        return;
+    }
+    options.fileMaps = std::move(*entries);
+}
+
 void readMaps(const QCommandLineParser& parser, CommandLineOptions& options)
 {
+    readMapFile(parser, options);
+    if (!options.error.isEmpty()) return;
     for (const QString& value : parser.values(QStringLiteral("map"))) {
         auto def = parseMapDefinition(value.toStdString());
         if (!def) {

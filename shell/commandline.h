@@ -1,5 +1,7 @@
 #pragma once
 
+#include "portio/mapfile.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -13,6 +15,7 @@
 struct CommandLineOptions {
     bool showSplash = true; // off with Embedding / Automation
     std::optional<std::string> virtualBoard; // --virtual-board[=VALUE]; "" without a value
+    std::vector<portio::MapFileEntry> fileMaps; // --map-file FILE, installed before the --map ones
     std::vector<std::pair<std::string, std::string>> maps; // --map NAME=TARGET, in order
     bool diagnostics = false;
     bool help = false;

@@ -1,5 +1,6 @@
 #include "exposedlinks.h"
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <cerrno>
@@ -7,6 +8,8 @@
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -18,7 +21,7 @@ using portio::okStatus;
 namespace {
 
 // What the signal handler removes: fixed storage, as a handler may not allocate.
-constexpr int kMaxLinks = 512;
+constexpr int kMaxLinks = 1024; // links and their locks
 std::array<std::array<char, PATH_MAX>, kMaxLinks> g_links {};
 std::atomic<int> g_linkCount { 0 };
 
@@ -72,6 +75,27 @@ portio::Status privateDir(const std::string& path)
     return okStatus();
 }
 
+// The process id a lock holds, as written there.
+std::string holderOf(int fd)
+{
+    char buf[32] = {};
+    const ssize_t n = ::pread(fd, buf, sizeof buf - 1, 0);
+    std::string pid(buf, size_t(std::max<ssize_t>(n, 0)));
+    while (!pid.empty() && (pid.back() == '\n' || pid.back() == ' '))
+        pid.pop_back();
+    return pid.empty() ? "unknown" : pid;
+}
+
+// Whether fd is still the file at path: a holder that ended may have
+// removed it between our open and our lock.
+bool stillAt(int fd, const std::string& path)
+{
+    struct stat mine {
+    }, there {};
+    return ::fstat(fd, &mine) == 0 && ::stat(path.c_str(), &there) == 0 && mine.st_ino == there.st_ino
+        && mine.st_dev == there.st_dev;
+}
+
 } // namespace
 
 std::string ExposedLinks::defaultDir()
@@ -93,6 +117,44 @@ ExposedLinks::~ExposedLinks()
         forget(link);
         ::unlink(link.c_str());
     }
+    // Removed while still locked, so that nobody takes over a lock on its way out.
+    for (const auto& [path, fd] : m_locks) {
+        forget(path);
+        ::unlink(path.c_str());
+        ::close(fd);
+    }
+}
+
+portio::Status ExposedLinks::claim(const std::string& name, const std::string& lock)
+{
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        const int fd = ::open(lock.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+        if (fd < 0) return errnoError(errno, "locking " + lock);
+        if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+            const int err = errno;
+            const std::string holder = holderOf(fd);
+            ::close(fd);
+            if (err != EWOULDBLOCK) return errnoError(err, "locking " + lock);
+            return portio::makeError(portio::ErrorCode::Busy,
+                name + " is already exposed by another program (process " + holder + "; lock " + lock + ")");
+        }
+        if (!stillAt(fd, lock)) {
+            ::close(fd);
+            continue;
+        }
+        // Unlocked: its holder, if any, no longer runs. The lock is ours now.
+        const std::string pid = std::to_string(::getpid()) + "\n";
+        if (::ftruncate(fd, 0) != 0 || ::pwrite(fd, pid.data(), pid.size(), 0) != ssize_t(pid.size())) {
+            const int err = errno;
+            ::close(fd);
+            return errnoError(err, "writing " + lock);
+        }
+        installHandlers();
+        remember(lock);
+        m_locks.emplace_back(lock, fd);
+        return okStatus();
+    }
+    return portio::makeError(portio::ErrorCode::Busy, name + ": its lock " + lock + " keeps changing hands");
 }
 
 portio::Status ExposedLinks::makeDir()
@@ -107,6 +169,7 @@ portio::Status ExposedLinks::add(const std::string& name, const std::string& tar
 {
     if (auto e = makeDir()) return e;
     const std::string link = m_dir + "/" + name;
+    if (auto e = claim(name, link + ".lock")) return e;
     const std::string fresh = link + ".new";
     // A new link takes the place of a stale one in one step.
     ::unlink(fresh.c_str());

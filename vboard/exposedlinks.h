@@ -3,13 +3,17 @@
 #include "portio/porterror.h"
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace vboard {
 
 // Links to the exposed ends, $XDG_RUNTIME_DIR/vesperline/board/COM3 -> /dev/pts/N,
-// in a folder only the user can enter. A link left by a run that crashed is
-// replaced; the links go when this object does, and also when the process
+// in a folder only the user can enter. Beside each link a lock (COM3.lock)
+// holds the process id of the program that exposes the port and is locked
+// while that program runs, so a second program refuses the port instead of
+// taking its link over; a link and lock left by a run that crashed are taken
+// over. Links and locks go when this object does, and also when the process
 // ends by SIGTERM, SIGINT or SIGHUP (unless the program handles those itself).
 class ExposedLinks {
 public:
@@ -26,9 +30,11 @@ public:
 
 private:
     portio::Status makeDir();
+    portio::Status claim(const std::string& name, const std::string& lock);
 
     std::string m_dir;
     std::vector<std::string> m_links;
+    std::vector<std::pair<std::string, int>> m_locks; // path, locked descriptor
 };
 
 } // namespace vboard

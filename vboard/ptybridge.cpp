@@ -48,9 +48,11 @@ PtyBridge::PtyBridge(
     for (int index : indices) {
         auto e = std::make_unique<End>();
         e->index = index;
-        if (!m_status) m_status = openEnd(*e);
-        if (!m_status && m_links)
-            m_status = m_links->add("COM" + std::to_string(m_core->config().firstCom + index), e->path);
+        // A port another program exposes is refused; the others still get their links.
+        auto status = openEnd(*e);
+        if (!status && m_links)
+            status = m_links->add("COM" + std::to_string(m_core->config().firstCom + index), e->path);
+        if (status && !m_status) m_status = status;
         if (e->master >= 0) hook(*e);
         m_ends.push_back(std::move(e));
     }

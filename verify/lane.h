@@ -26,6 +26,9 @@ struct Lane {
     portio::PortPtr port;
     std::string failure; // why the port cannot take part
     std::optional<portio::ErrorCode> openError; // why it could not be opened
+    // The XON and XOFF characters the port uses, as it came: kept for the run.
+    uint8_t xonChar = 0x11;
+    uint8_t xoffChar = 0x13;
 
     std::atomic<uint64_t> sent { 0 };
     std::atomic<bool> sendDone { false };

@@ -6,8 +6,8 @@
 
 namespace verify {
 
-StreamChecker::StreamChecker(int dataBits, uint32_t expectedSource, uint64_t runKey)
-    : m_pattern(dataBits, runKey)
+StreamChecker::StreamChecker(int dataBits, uint32_t expectedSource, uint64_t runKey, std::vector<uint8_t> avoid)
+    : m_pattern(dataBits, runKey, std::move(avoid))
     , m_expected(expectedSource)
     , m_source(expectedSource)
 {

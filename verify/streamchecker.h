@@ -18,7 +18,8 @@ namespace verify {
 // were taken for lost, another port's frames) and goes on from there.
 class StreamChecker {
 public:
-    StreamChecker(int dataBits, uint32_t expectedSource, uint64_t runKey = 0);
+    // `avoid`: the characters the pattern was told to do without (see TestPattern).
+    StreamChecker(int dataBits, uint32_t expectedSource, uint64_t runKey = 0, std::vector<uint8_t> avoid = {});
 
     void feed(const uint8_t* data, size_t n);
     // The end of the traffic: decides what is still undecided and counts what

@@ -27,10 +27,30 @@ uint8_t checkNibble(const uint8_t* nibbles, size_t n)
 
 } // namespace
 
-TestPattern::TestPattern(int dataBits, uint64_t runKey)
+TestPattern::TestPattern(int dataBits, uint64_t runKey, std::vector<uint8_t> avoid)
     : m_dataBits(std::clamp(dataBits, 5, 8))
     , m_runKey(runKey)
+    , m_avoid(std::move(avoid))
 {
+}
+
+bool TestPattern::canAvoid(int dataBits, const std::vector<uint8_t>& avoid)
+{
+    const unsigned uppers = 1u << (std::clamp(dataBits, 5, 8) - 5);
+    // Every character the pattern uses in bits 0-4 needs one choice above them that is not avoided.
+    for (unsigned low = 0; low < 0x20; ++low) {
+        if ((low & 0x10) && low != (0x10 | SyncNibble)) continue;
+        unsigned free = 0;
+        for (unsigned u = 0; u < uppers; ++u)
+            free += std::find(avoid.begin(), avoid.end(), uint8_t(low | u << 5)) == avoid.end() ? 1 : 0;
+        if (!free) return false;
+    }
+    return true;
+}
+
+bool TestPattern::avoided(uint8_t c) const
+{
+    return std::find(m_avoid.begin(), m_avoid.end(), c) != m_avoid.end();
 }
 
 TestPattern::Frame TestPattern::frame(uint32_t source, uint64_t number) const
@@ -51,8 +71,11 @@ TestPattern::Frame TestPattern::frame(uint32_t source, uint64_t number) const
         nib[i] = (r >> (4 * i)) & 0xF;
     const unsigned upperMask = (1u << (m_dataBits - 5)) - 1;
     for (size_t i = 0; i < FrameSize; ++i) {
-        const unsigned upper = (r >> (3 * i)) & upperMask;
-        f[i] = uint8_t(nib[i] | (i == 0 ? 0x10 : 0) | (upper << 5));
+        unsigned upper = (r >> (3 * i)) & upperMask;
+        const unsigned low = nib[i] | (i == 0 ? 0x10 : 0);
+        for (unsigned tries = 0; tries < upperMask && avoided(uint8_t(low | upper << 5)); ++tries)
+            upper = (upper + 1) & upperMask;
+        f[i] = uint8_t(low | (upper << 5));
     }
     return f;
 }

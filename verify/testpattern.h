@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 namespace verify {
 
@@ -15,7 +16,9 @@ namespace verify {
 // frame's first character (0x1A in bits 0-4), and the bits above bit 4, where
 // the data bits have room for them, are pseudo-random. So the pattern fits 5
 // to 8 data bits, and neither XON (0x11) nor XOFF (0x13) ever occurs: those
-// need bit 4 with a low nibble of 1 or 3.
+// need bit 4 with a low nibble of 1 or 3. A port may use other characters
+// for XON and XOFF: the pattern can be told to avoid them, by other bits
+// above bit 4 where a character would be one of them.
 //
 // Frame: sync, source id (3 nibbles), frame number (8 nibbles), check nibble,
 // 3 pseudo-random nibbles.
@@ -26,7 +29,11 @@ public:
 
     // Runs with different keys send different bytes, so that a port that
     // hears another run's traffic (two runs on one cable) is not fooled by it.
-    explicit TestPattern(int dataBits, uint64_t runKey = 0);
+    explicit TestPattern(int dataBits, uint64_t runKey = 0, std::vector<uint8_t> avoid = {});
+
+    // Whether the pattern in this data width can do without these characters
+    // (not with 5 data bits, where nothing is left above bit 4).
+    static bool canAvoid(int dataBits, const std::vector<uint8_t>& avoid);
 
     int dataBits() const { return m_dataBits; }
     uint8_t byteAt(uint32_t source, uint64_t offset) const;
@@ -46,8 +53,11 @@ private:
     using Frame = std::array<uint8_t, FrameSize>;
     Frame frame(uint32_t source, uint64_t number) const;
 
+    bool avoided(uint8_t c) const;
+
     int m_dataBits;
     uint64_t m_runKey;
+    std::vector<uint8_t> m_avoid;
     // The frame byteAt() made last: consecutive bytes share it.
     mutable uint32_t m_cachedSource = UINT32_MAX;
     mutable uint64_t m_cachedNumber = 0;

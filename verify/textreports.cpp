@@ -47,15 +47,6 @@ std::string xmlEscaped(const std::string& s)
     return out;
 }
 
-std::string csvField(const std::string& s)
-{
-    if (s.find_first_of(",\"\n") == std::string::npos) return s;
-    std::string out = "\"";
-    for (char c : s)
-        out += c == '"' ? std::string("\"\"") : std::string(1, c);
-    return out + "\"";
-}
-
 int failures(const RunReport& r)
 {
     int n = 0;
@@ -99,27 +90,6 @@ std::string junitXml(const RunReport& r)
         s += "  </testcase>\n";
     }
     return s + "</testsuite>\n";
-}
-
-std::string csvTable(const RunReport& r)
-{
-    std::string s = "port,device,result,bytes_sent,bytes_received,lost,corrupt,duplicate,reordered,misrouted,framing,"
-                    "parity,overrun,break,line_rate_fraction,latency_median_us,latency_p99_us,modem_lines,reason\n";
-    for (const auto& p : r.ports) {
-        const auto& c = p.stream;
-        const auto line = [&](uint64_t portio::LineCounters::*f) {
-            return p.lineErrors ? std::to_string((*p.lineErrors).*f) : std::string("not available");
-        };
-        s += csvField(p.port) + "," + csvField(p.device) + "," + (p.pass ? "pass" : "fail") + ","
-            + std::to_string(p.bytesSent) + "," + std::to_string(p.bytesReceived) + "," + std::to_string(c.lost) + ","
-            + std::to_string(c.corrupt) + "," + std::to_string(c.duplicate) + "," + std::to_string(c.reordered) + ","
-            + std::to_string(c.misrouted) + "," + line(&portio::LineCounters::framing) + ","
-            + line(&portio::LineCounters::parity) + "," + line(&portio::LineCounters::overrun) + ","
-            + line(&portio::LineCounters::brk) + "," + format("%.4f", p.lineRateFraction) + ","
-            + (p.latency ? format("%.1f,%.1f", p.latency->medianUs, p.latency->p99Us) : "not available,not available")
-            + "," + modemStateName(p.modem.state) + "," + csvField(p.reason) + "\n";
-    }
-    return s;
 }
 
 } // namespace verify

@@ -2,8 +2,10 @@
 
 #include "latency.h"
 #include "modemcheck.h"
+#include "portopener.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <random>
 #include <thread>
 
@@ -109,26 +111,48 @@ RunReport VerifyRun::run(const ProgressFn& progress)
     return report;
 }
 
+// The run's settings with the port's own XON and XOFF characters; plain:
+// without flow control, for the checks before the load.
+Dcb VerifyRun::dcbFor(const Lane& lane, bool plain) const
+{
+    Dcb d = toDcb(m_settings.line);
+    d.XonChar = lane.xonChar;
+    d.XoffChar = lane.xoffChar;
+    if (plain) {
+        d.fOutxCtsFlow = d.fOutX = d.fInX = false;
+        d.fRtsControl = RTS_CONTROL_ENABLE;
+    }
+    return d;
+}
+
 void VerifyRun::open()
 {
-    Dcb plain = toDcb(m_settings.line);
-    plain.fOutxCtsFlow = plain.fOutX = plain.fInX = false;
-    plain.fRtsControl = RTS_CONTROL_ENABLE;
-    for (auto& lane : m_lanes) {
+    std::vector<std::string> names;
+    for (const auto& lane : m_lanes)
+        names.push_back(lane->name);
+    m_opener = std::make_unique<PortOpener>(m_ns, std::move(names));
+    m_opener->wait(m_stop);
+    for (size_t i = 0; i < m_lanes.size(); ++i) {
+        Lane& lane = *m_lanes[i];
+        auto device = m_ns.query(lane.name);
+        lane.device = device ? *device : lane.name;
         // Ports left unopened by a stop are reported as interrupted.
-        if (stopped()) return;
-        auto device = m_ns.query(lane->name);
-        lane->device = device ? *device : lane->name;
-        auto port = m_ns.open(lane->name, Access::ReadWrite);
-        if (!port) {
-            lane->openError = port.error().code;
+        auto port = m_opener->take(i);
+        if (!port) continue;
+        if (!*port) {
+            lane.openError = port->error().code;
             // Held by a console window or another run: the others go on.
-            const bool busy = port.error().code == ErrorCode::Busy;
-            lane->failure = busy ? "busy" : "cannot be opened: " + port.error().text;
+            const bool busy = port->error().code == ErrorCode::Busy;
+            lane.failure = busy ? "busy" : "cannot be opened: " + port->error().text;
             continue;
         }
-        lane->port = std::move(*port);
-        if (auto e = lane->port->setState(plain)) lane->failure = "line settings refused: " + e.text;
+        lane.port = std::move(**port);
+        if (stopped()) continue;
+        if (auto state = lane.port->getState(); state && state->XonChar != state->XoffChar) {
+            lane.xonChar = state->XonChar;
+            lane.xoffChar = state->XoffChar;
+        }
+        if (auto e = lane.port->setState(dcbFor(lane, true))) lane.failure = "line settings refused: " + e.text;
     }
 }
 
@@ -155,11 +179,10 @@ void VerifyRun::prepareGroup(const std::vector<int>& members)
         auto l = measureLatency(*a.port, *b.port, m_settings.latencySamples, m_settings.latencyTimeout, m_stop);
         if (l) a.latency = b.latency = *l;
     }
-    const Dcb dcb = toDcb(m_settings.line);
     for (int i : members) {
         Lane& lane = *m_lanes[size_t(i)];
         if (!lane.usable() || stopped()) continue;
-        if (auto e = lane.port->setState(dcb)) lane.failure = "line settings refused: " + e.text;
+        if (auto e = lane.port->setState(dcbFor(lane, false))) lane.failure = "line settings refused: " + e.text;
         if (auto e = lane.port->setTimeouts(loadTimeouts(m_settings.line)))
             lane.failure = "time-outs refused: " + e.text;
         if (auto c = lane.port->lineCounters()) lane.countersAtStart = *c;
@@ -171,9 +194,10 @@ void VerifyRun::load(const ProgressFn& progress)
 {
     // Stopped while preparing: nothing is sent, the ports close at once.
     if (stopped()) return;
+    chooseAvoided();
     for (size_t i = 0; i < m_lanes.size(); ++i)
         m_lanes[i]->checker = std::make_unique<StreamChecker>(
-            m_settings.line.dataBits, uint32_t(m_lanes[i]->source), *m_settings.runKey);
+            m_settings.line.dataBits, uint32_t(m_lanes[i]->source), *m_settings.runKey, m_avoid);
     m_loadStart = Clock::now();
     m_loading = true;
     std::vector<std::thread> threads;
@@ -199,7 +223,7 @@ void VerifyRun::send(Lane& lane)
 {
     const auto index = uint32_t(
         std::find_if(m_lanes.begin(), m_lanes.end(), [&](auto& l) { return l.get() == &lane; }) - m_lanes.begin());
-    const TestPattern pattern(m_settings.line.dataBits, *m_settings.runKey);
+    const TestPattern pattern(m_settings.line.dataBits, *m_settings.runKey, m_avoid);
     std::vector<uint8_t> buf(chunkSize(m_settings.line));
     const auto deadline = m_settings.duration ? std::optional(m_loadStart + *m_settings.duration) : std::nullopt;
     uint64_t offset = 0;
@@ -326,6 +350,26 @@ std::string VerifyRun::troubleOf(const Lane& lane) const
     if (src.sendDone && !src.sendFailure.empty())
         return (&src == &lane ? std::string() : src.name + " (its source): ") + src.sendFailure;
     return lane.receiveDone ? lane.receiveFailure : std::string();
+}
+
+// Under XON/XOFF flow a port takes its own XON and XOFF characters out of
+// what it receives: the pattern must never send them, whichever they are.
+void VerifyRun::chooseAvoided()
+{
+    if (m_settings.line.flow != Flow::XonXoff) return;
+    for (const auto& lane : m_lanes)
+        for (uint8_t c : { lane->xonChar, lane->xoffChar })
+            if (lane->usable() && std::find(m_avoid.begin(), m_avoid.end(), c) == m_avoid.end()) m_avoid.push_back(c);
+    if (TestPattern::canAvoid(m_settings.line.dataBits, m_avoid)) return;
+    std::string text = "the test pattern cannot avoid the XON/XOFF characters";
+    for (uint8_t c : m_avoid) {
+        char hex[8];
+        std::snprintf(hex, sizeof hex, " 0x%02X", c);
+        text += hex;
+    }
+    text += " with " + std::to_string(m_settings.line.dataBits) + " data bits";
+    for (auto& lane : m_lanes)
+        if (lane->usable()) lane->failure = text;
 }
 
 // A writer waits for its line up to its time-out; stopping must not.

@@ -15,6 +15,8 @@
 
 namespace verify {
 
+class PortOpener;
+
 // One port as the run stands: waiting (opened, not yet sending), running, done.
 struct PortProgress {
     enum class Phase : uint8_t { Waiting, Running, Done };
@@ -71,6 +73,8 @@ private:
     Progress progress() const;
     PortProgress progressOf(const Lane& lane) const;
     void abortIo();
+    void chooseAvoided();
+    portio::Dcb dcbFor(const Lane& lane, bool plain) const;
 
     portio::DeviceNamespace& m_ns;
     VerifySettings m_settings;
@@ -79,6 +83,8 @@ private:
     Clock::time_point m_start;
     Clock::time_point m_loadStart;
     bool m_loading = false;
+    std::vector<uint8_t> m_avoid; // by the pattern: XON and XOFF characters in use
+    std::unique_ptr<PortOpener> m_opener; // opens still under way end with the run
 };
 
 } // namespace verify

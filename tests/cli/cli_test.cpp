@@ -1,6 +1,8 @@
 #include "cliprocess.h"
+#include "runtimedir.h"
 
 #include "res/version.h"
+#include "tests/support/echopeer.h"
 #include "tests/support/ptypair.h"
 #include "tests/support/pyserial.h"
 #include "tests/support/ser2netserver.h"
@@ -11,7 +13,10 @@
 
 #include <csignal>
 #include <filesystem>
+#include <netinet/in.h>
 #include <optional>
+#include <poll.h>
+#include <sys/socket.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -28,30 +33,6 @@ std::vector<std::string> operator+(std::vector<std::string> a, const std::vector
     a.insert(a.end(), b.begin(), b.end());
     return a;
 }
-
-// Sends back whatever the port sends, like a loopback plug or a peer in
-// echo mode.
-class EchoPeer {
-public:
-    explicit EchoPeer(PtyPair& pty)
-        : m_thread([this, &pty] {
-            while (!m_stop) {
-                const std::string got = pty.readExactly(4096, std::chrono::milliseconds(20));
-                if (!got.empty()) pty.writeAll(got);
-            }
-        })
-    {
-    }
-    ~EchoPeer()
-    {
-        m_stop = true;
-        m_thread.join();
-    }
-
-private:
-    std::atomic<bool> m_stop { false };
-    std::thread m_thread;
-};
 
 } // namespace
 
@@ -114,6 +95,17 @@ TEST(Cli, AFaultFailsTheRunAndTheReportsNameThePortAndCounter)
     const std::string csv = p.file("r.csv");
     EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 9);
     EXPECT_NE(csv.find("\nCOM7,vboard:4,fail,10000,"), std::string::npos) << csv;
+    // Every per-port field of the JSON that is a number or a word has its column.
+    EXPECT_EQ(csv.substr(0, csv.find('\n')),
+        "port,device,result,bytes_sent,bytes_received,lost,corrupt,duplicate,reordered,misrouted,framing,parity,"
+        "overrun,break,line_rate_fraction,latency_median_us,latency_p99_us,modem_lines,reason,first_error_expected_hex,"
+        "first_error_offset,first_error_received_hex,misrouted_from,modem_lines_detail,source");
+    const json& com7 = r["ports"][4];
+    const std::string tail = "," + com7["first_error"]["expected_hex"].get<std::string>() + ","
+        + std::to_string(com7["first_error"]["offset"].get<uint64_t>()) + ","
+        + com7["first_error"]["received_hex"].get<std::string>() + ",,"
+        + com7["modem_lines"]["detail"].get<std::string>() + ",COM7\n";
+    EXPECT_NE(csv.find(tail), std::string::npos) << tail << csv;
     EXPECT_EQ(p.out().rfind("FAIL: 7 of 8 ports passed", 0), 0u) << p.out();
 }
 
@@ -153,26 +145,6 @@ public:
 
 private:
     pid_t m_pid = -1;
-};
-
-// The board's links go into a runtime folder of the test's own.
-class RuntimeDir {
-public:
-    RuntimeDir()
-    {
-        char dir[] = "/tmp/vl-cli-run-XXXXXX";
-        m_dir = ::mkdtemp(dir);
-        ::setenv("XDG_RUNTIME_DIR", m_dir.c_str(), 1);
-    }
-    ~RuntimeDir()
-    {
-        ::unsetenv("XDG_RUNTIME_DIR");
-        std::filesystem::remove_all(m_dir);
-    }
-    std::string link(const std::string& com) const { return m_dir + "/vesperline/board/" + com; }
-
-private:
-    std::string m_dir;
 };
 
 // An echoing peer reached three ways: behind a pseudo-terminal, through a
@@ -253,6 +225,58 @@ TEST(Cli, CtrlCStopsTheRunAndWritesTheReportSoFar)
     for (const auto& port : r["ports"])
         EXPECT_EQ(port["reason"], "interrupted") << port.dump();
     EXPECT_NE(p.out().find("(interrupted)"), std::string::npos);
+}
+
+// A remote port whose server takes the connection and never answers: its
+// open waits for the answers up to its connect limit, seconds.
+class SilentServer {
+public:
+    SilentServer()
+    {
+        m_fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in a {};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t len = sizeof a;
+        if (::bind(m_fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 || ::listen(m_fd, 16) != 0
+            || ::getsockname(m_fd, reinterpret_cast<sockaddr*>(&a), &len) != 0)
+            throw std::runtime_error("no listening socket");
+        m_port = ntohs(a.sin_port);
+    }
+    ~SilentServer() { ::close(m_fd); }
+    std::string target() const { return "rfc2217://127.0.0.1:" + std::to_string(m_port); }
+    // A connection waits to be taken: an open is under way.
+    bool connected() const
+    {
+        pollfd p { m_fd, POLLIN, 0 };
+        return ::poll(&p, 1, 0) == 1;
+    }
+
+private:
+    int m_fd = -1;
+    uint16_t m_port = 0;
+};
+
+TEST(Cli, CtrlCWhileThePortsOpenEndsTheRunAtOnce)
+{
+    SilentServer server;
+    std::vector<std::string> args;
+    for (int i = 0; i < 4; ++i)
+        args = args + std::vector<std::string> { "--map", "COM2" + std::to_string(i) + "=" + server.target() };
+    CliProcess p(
+        args + std::vector<std::string> { "verify", "COM20-COM23", "--bytes", "1000", "--report", "{dir}/r.json" });
+    ASSERT_TRUE(waitFor([&] { return server.connected(); }, std::chrono::seconds(20)));
+    p.signal(SIGINT);
+    // The result line comes after the report is written; the opens take seconds more to give up.
+    EXPECT_TRUE(waitFor([&] { return p.out().find("(interrupted)") != std::string::npos; }, std::chrono::seconds(2)))
+        << p.out();
+    ASSERT_EQ(p.wait(), 1) << p.err();
+    const json r = json::parse(p.file("r.json"));
+    EXPECT_EQ(r["interrupted"], true);
+    EXPECT_LT(r["duration_s"].get<double>(), 2);
+    ASSERT_EQ(r["ports"].size(), 4u);
+    for (const auto& port : r["ports"])
+        EXPECT_EQ(port["reason"], "interrupted") << port.dump();
 }
 
 TEST(Cli, PortsListsTheBoardAndMappedDevicesWithWhatTheSystemKnows)

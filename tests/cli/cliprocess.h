@@ -14,6 +14,7 @@ public:
     // Waits for the program to end; its exit status (-1: killed by a signal).
     int wait();
     void signal(int sig) const;
+    pid_t pid() const { return m_pid; }
     std::string out() const;
     std::string err() const;
     std::string file(const std::string& name) const;

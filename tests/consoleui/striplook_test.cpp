@@ -5,10 +5,13 @@
 
 #include <QAbstractButton>
 #include <QCheckBox>
+#include <QImage>
 #include <QLabel>
 #include <QSignalSpy>
 
 #include <gtest/gtest.h>
+
+#include <string_view>
 
 using linestatus::ErrorCounts;
 using linestatus::Level;
@@ -79,6 +82,10 @@ TEST(StripLook, SaysEachStateAsItIs)
         for (const char* line : { "CTS", "DSR", "DCD", "RI", "RTS", "DTR" }) {
             described << said(strip, line);
             shown << shownText(strip, line);
+            // The tooltip says what a screen reader hears, last known included.
+            const bool output = std::string_view(line) == "RTS" || std::string_view(line) == "DTR";
+            EXPECT_EQ(part(strip, QLatin1String(line))->toolTip(),
+                output ? said(strip, line) + ". Click to raise or drop " + line : said(strip, line));
         }
         EXPECT_EQ(described.join('|'), c.lines);
         EXPECT_EQ(shown.join('|'), c.texts);
@@ -88,6 +95,30 @@ TEST(StripLook, SaysEachStateAsItIs)
         EXPECT_EQ(shownText(strip, "Line errors"), c.errors);
         EXPECT_EQ(part(strip, "RTS")->isEnabled(), c.state.rts != U);
         EXPECT_EQ(part(strip, "DTR")->isEnabled(), c.state.dtr != U);
+    }
+}
+
+// A last known level looks different from a confirmed one (an outline, not
+// a filled light), on and off alike; n/a looks the same either way.
+TEST(StripLook, ALastKnownLevelIsOutlined)
+{
+    constexpr auto U = Level::Unavailable, L = Level::Low, H = Level::High;
+    LineStatusStrip strip;
+    strip.resize(900, 40);
+    strip.show();
+    const auto picture = [&](const LineState& state, const char* line) {
+        strip.setState(state);
+        return part(strip, QLatin1String(line))->grab().toImage();
+    };
+    for (Level level : { L, H, U }) {
+        LineState fresh = lines(level, level, level, level, level, level), stale = fresh;
+        stale.stale = true;
+        for (const char* line : { "CTS", "RTS" }) {
+            SCOPED_TRACE(std::string(line) + " " + std::to_string(int(level)));
+            const QImage confirmed = picture(fresh, line), lastKnown = picture(stale, line);
+            ASSERT_FALSE(confirmed.isNull());
+            EXPECT_EQ(confirmed == lastKnown, level == U);
+        }
     }
 }
 

@@ -1,7 +1,15 @@
 // The command line: the framework flags in any spelling, the board and map
 // options, and what is refused.
 #include "res/version.h"
+#include "shell/boardsetup.h"
 #include "shell/commandline.h"
+#include "tests/support/ptypair.h"
+
+#include "portio/devicenamespace.h"
+
+#include <QTemporaryDir>
+
+#include <fstream>
 
 #include <gtest/gtest.h>
 
@@ -55,6 +63,29 @@ TEST(CommandLine, MapsAreKeptInOrder)
     EXPECT_EQ(o.maps[0], std::make_pair(std::string("COM3"), std::string("/dev/ttyUSB0")));
     EXPECT_EQ(o.maps[1], std::make_pair(std::string("COM4"), std::string("/dev/ttyACM0")));
     EXPECT_TRUE(o.diagnostics);
+}
+
+// The window program reads a lab's map file as vesperline-cli does: its lines
+// first, a --map of the same name over them; a line it does not understand
+// refuses the command line, naming the file and line.
+TEST(CommandLine, MapFileLinesAndOverrides)
+{
+    PtyPair a, b;
+    QTemporaryDir dir;
+    const std::string good = dir.filePath("lab.map").toStdString(), bad = dir.filePath("bad.map").toStdString();
+    std::ofstream(good) << "# lab\n\nCOM1 = " << a.slavePath() << "\nCOM2=" << a.slavePath() << "\n";
+    std::ofstream(bad) << "COM1=" << a.slavePath() << "\njunk\n";
+    const auto o = parse(
+        { "--map-file", QString::fromStdString(good), "--map", QString::fromStdString("COM2=" + b.slavePath()) });
+    ASSERT_TRUE(o.error.isEmpty()) << o.error.toStdString();
+    portio::DeviceNamespace ns;
+    EXPECT_TRUE(installDevices(o, ns).isEmpty());
+    EXPECT_EQ(*ns.query("COM1"), a.slavePath());
+    EXPECT_EQ(*ns.query("COM2"), b.slavePath());
+    EXPECT_EQ(parse({ "--map-file", QString::fromStdString(bad) }).error.toStdString(),
+        "--map-file " + bad + ":2: expected NAME=TARGET, not \"junk\"");
+    EXPECT_EQ(parse({ "--map-file", "/nonexistent/lab.map" }).error.toStdString(),
+        "--map-file /nonexistent/lab.map: No such file or directory");
 }
 
 TEST(CommandLine, RefusedInput)

@@ -177,16 +177,25 @@ TEST(StreamChecker, AnotherRunsDataIsNeverTakenForOurOwn)
     }
 }
 
-TEST(TestPattern, FitsTheDataBitsAndNeverSendsXonOrXoff)
+TEST(TestPattern, FitsTheDataBitsAndNeverSendsTheXonOrXoffInUse)
 {
-    for (int bits = 5; bits <= 8; ++bits) {
-        const TestPattern p(bits);
+    struct Case {
+        int bits;
+        std::vector<uint8_t> avoid; // besides the standard pair, which never occurs
+    };
+    const Case cases[] = { { 5, {} }, { 6, {} }, { 7, {} }, { 8, {} }, { 6, { 0x01, 0x3A } }, { 7, { 0x21, 0x43 } },
+        { 8, { 0x21, 0x23 } }, { 8, { 0x05, 0x25, 0x45, 0x65, 0x85, 0xA5, 0xC5 } } };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.bits);
+        std::vector<uint8_t> avoid = c.avoid;
+        avoid.insert(avoid.end(), { 0x11, 0x13 });
+        ASSERT_TRUE(TestPattern::canAvoid(c.bits, avoid));
+        const TestPattern p(c.bits, 7, c.avoid);
         for (uint32_t source : { 0u, 5u, 95u, 4095u }) {
             for (uint64_t off = 0; off < 20000; ++off) {
                 const uint8_t b = p.byteAt(source, off);
-                ASSERT_LT(b, 1u << bits);
-                ASSERT_NE(b, 0x11);
-                ASSERT_NE(b, 0x13);
+                ASSERT_LT(b, 1u << c.bits);
+                ASSERT_EQ(std::count(avoid.begin(), avoid.end(), b), 0) << off;
             }
             uint8_t frame[16];
             p.fill(source, 16 * 1234, frame, 16);
@@ -196,4 +205,8 @@ TEST(TestPattern, FitsTheDataBitsAndNeverSendsXonOrXoff)
             EXPECT_EQ(origin->offset, 16u * 1234);
         }
     }
+    // Nothing is left above bit 4 in 5 data bits; in 6 both choices of a character can be taken.
+    EXPECT_FALSE(TestPattern::canAvoid(5, { 0x05 }));
+    EXPECT_FALSE(TestPattern::canAvoid(6, { 0x05, 0x25 }));
+    EXPECT_TRUE(TestPattern::canAvoid(5, { 0x15 }));
 }

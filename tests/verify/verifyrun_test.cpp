@@ -1,3 +1,4 @@
+#include "tests/support/echopeer.h"
 #include "tests/support/ptypair.h"
 #include "tests/support/waitfor.h"
 #include "vboard/boardconfig.h"
@@ -13,6 +14,7 @@
 #include <string>
 
 #include <poll.h>
+#include <termios.h>
 #include <thread>
 #include <unistd.h>
 
@@ -254,6 +256,45 @@ TEST(VerifyRun, StopWhilePreparingEndsTheRunWithThePortsClosed)
             EXPECT_EQ(p.reason, "interrupted") << p.port;
             EXPECT_EQ(p.bytesSent, 0u) << p.port;
             EXPECT_TRUE(ns.open(p.port, portio::Access::ReadWrite)) << p.port;
+        }
+    }
+}
+
+// A port set up with XON and XOFF characters of its own keeps them for the
+// run, and the pattern never sends them: the pseudo-terminal's line
+// discipline would take them out of the stream and hold its output.
+TEST(VerifyRun, XonXoffFlowAvoidsThePortsOwnCharacters)
+{
+    struct Case {
+        uint8_t bits, xon, xoff;
+        bool pass;
+    };
+    const Case cases[]
+        = { { 8, 0x21, 0x23, true }, { 7, 0x45, 0x67, true }, { 6, 0x2A, 0x09, true }, { 5, 0x05, 0x07, false } };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(int(c.bits));
+        PtyPair pty;
+        termios t {};
+        ASSERT_EQ(::tcgetattr(pty.slaveFd(), &t), 0);
+        t.c_cc[VSTART] = c.xon;
+        t.c_cc[VSTOP] = c.xoff;
+        ASSERT_EQ(::tcsetattr(pty.slaveFd(), TCSANOW, &t), 0);
+        EchoPeer echo(pty);
+        auto s = fastSettings(100000);
+        s.line.dataBits = c.bits;
+        s.line.flow = Flow::XonXoff;
+        s.latencySamples = 0;
+        portio::DeviceNamespace ns;
+        const auto r = VerifyRun(ns, { pty.slavePath() }, { 0 }, s).run();
+        ASSERT_EQ(r.ports.size(), 1u);
+        const PortReport& p = r.ports[0];
+        EXPECT_EQ(p.pass, c.pass) << p.reason;
+        if (c.pass) {
+            EXPECT_EQ(p.bytesReceived, 100000u);
+            EXPECT_EQ(p.stream.total(), 0u);
+        } else {
+            EXPECT_EQ(p.reason, "the test pattern cannot avoid the XON/XOFF characters 0x05 0x07 with 5 data bits");
+            EXPECT_EQ(p.bytesSent, 0u);
         }
     }
 }
