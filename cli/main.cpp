@@ -1,6 +1,7 @@
 #include "context.h"
 #include "latencycommand.h"
 #include "portscommand.h"
+#include "reportcommand.h"
 #include "usageerror.h"
 #include "verifycommand.h"
 
@@ -22,7 +23,7 @@ int usageError(const std::string& message)
 
 bool isCommand(const std::string& name)
 {
-    return name == "ports" || name == "verify" || name == "latency";
+    return name == "ports" || name == "verify" || name == "latency" || name == "report";
 }
 
 } // namespace
@@ -43,11 +44,13 @@ int main(int argc, char** argv)
     cli::PortsCommand ports;
     cli::VerifyCommand verify;
     cli::LatencyCommand latency;
+    cli::ReportCommand report;
     auto* portsApp = ports.add(app);
     auto* verifyApp = verify.add(app);
     auto* latencyApp = latency.add(app);
+    auto* reportApp = report.add(app);
     if (argc > 1 && argv[1][0] != '-' && !isCommand(argv[1]))
-        return usageError(std::string("unknown command \"") + argv[1] + "\" (ports, verify, latency)");
+        return usageError(std::string("unknown command \"") + argv[1] + "\" (ports, verify, latency, report)");
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {
@@ -67,6 +70,7 @@ int main(int argc, char** argv)
         if (*portsApp) return ports.run(context);
         if (*verifyApp) return verify.run(context);
         if (*latencyApp) return latency.run(context);
+        if (*reportApp) return report.run();
     } catch (const cli::UsageError& e) {
         return usageError(e.what());
     }

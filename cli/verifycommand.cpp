@@ -2,9 +2,14 @@
 
 #include "interrupt.h"
 #include "lineoptions.h"
+#include "outputfile.h"
 #include "progressline.h"
 #include "usageerror.h"
 
+#include "hostname.h"
+
+#include "res/version.h"
+#include "verify/htmlreport.h"
 #include "verify/jsonreport.h"
 #include "verify/portlist.h"
 #include "verify/textreports.h"
@@ -21,15 +26,6 @@ template <class T> T need(const std::optional<T>& v, const std::string& option, 
 {
     if (!v) throw UsageError(option + ": \"" + given + "\" is not a valid value");
     return *v;
-}
-
-bool writeFile(const std::string& path, const std::string& text)
-{
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << text;
-    out.close();
-    if (!out) std::cerr << "vesperline-cli: cannot write " << path << "\n";
-    return bool(out);
 }
 
 std::string joined(const std::vector<std::string>& items)
@@ -63,6 +59,7 @@ CLI::App* VerifyCommand::add(CLI::App& app)
     c->add_option("--report", m_report, "JSON report file");
     c->add_option("--junit", m_junit, "JUnit XML file");
     c->add_option("--csv", m_csv, "CSV file");
+    c->add_option("--html", m_html, "HTML page with charts, one self-contained file");
     c->add_flag("--quiet", m_quiet, "no progress and no table, only the result line");
     return c;
 }
@@ -95,7 +92,9 @@ int VerifyCommand::run(Context& context)
     catchInterrupts();
     ProgressLine progress(m_quiet);
     verify::VerifyRun run(context.ns, *ports, *sources, s, &interruptFlag());
-    const auto report = run.run([&](const verify::Progress& p) { progress.show(p); });
+    auto report = run.run([&](const verify::Progress& p) { progress.show(p); });
+    report.host = hostName();
+    report.version = std::string("vesperline-cli ") + VESPERLINE_VERSION;
     progress.end();
     // A report the test log was promised but did not get fails the run.
     const bool written = writeReports(report);
@@ -111,6 +110,8 @@ bool VerifyCommand::writeReports(const verify::RunReport& report) const
     if (!m_report.empty()) ok &= writeFile(m_report, verify::jsonText(report));
     if (!m_junit.empty()) ok &= writeFile(m_junit, verify::junitXml(report));
     if (!m_csv.empty()) ok &= writeFile(m_csv, verify::csvTable(report));
+    // From the JSON as written, so that the page shows the file's own numbers.
+    if (!m_html.empty()) ok &= writeFile(m_html, verify::htmlReport(nlohmann::json::parse(verify::jsonText(report))));
     return ok;
 }
 

@@ -33,6 +33,7 @@ private:
     double m_minRate = 0.9;
     std::string m_drain = "2s";
     std::string m_report, m_junit, m_csv;
+    std::string m_html;
     bool m_quiet = false;
     CLI::Option* m_durationOpt = nullptr;
     CLI::Option* m_bytesOpt = nullptr;

@@ -1,9 +1,9 @@
 #include "linestatusstrip.h"
 
+#include "flowlayout.h"
 #include "linestatuslook.h"
 
 #include <QCheckBox>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QToolButton>
@@ -49,13 +49,13 @@ LineStatusStrip::LineStatusStrip(QWidget* parent)
     : QWidget(parent)
 {
     setAccessibleName(QStringLiteral("Line status strip"));
-    auto* row = new QHBoxLayout(this);
-    row->setContentsMargins(4, 2, 4, 2);
+    // As many rows as the window's width needs: no text is ever cut.
+    auto* flow = new FlowLayout(this);
+    flow->setContentsMargins(4, 2, 4, 2);
     addLights();
     addOutput(Rts, "RTS", &LineStatusStrip::rtsToggleRequested);
     addOutput(Dtr, "DTR", &LineStatusStrip::dtrToggleRequested);
     addCounters();
-    row->addStretch(1);
     addOptions();
     for (int line = 0; line < LineCount; ++line)
         showLine(Line(line), Level::Unavailable);
@@ -94,6 +94,8 @@ void LineStatusStrip::addCounters()
 void LineStatusStrip::addOptions()
 {
     m_status = addLabel("Connection status");
+    // A long device path wraps at a blank where the row is too short for it.
+    m_status->setWordWrap(true);
     m_reconnect = new QCheckBox(QStringLiteral("Reconnect"), this);
     m_reconnect->setAccessibleName(QStringLiteral("Reconnect"));
     m_reconnect->setChecked(true);

@@ -37,7 +37,7 @@ struct LineState {
     Level dtr = Level::Unavailable;
     uint64_t rxBytes = 0;
     uint64_t txBytes = 0;
-    double rxRate = 0; // bytes per second over about the last second
+    double rxRate = 0; // bytes per second over the last few seconds
     double txRate = 0;
     std::optional<ErrorCounts> errors; // nullopt: the port keeps no counters ("n/a")
     bool portGone = false; // the port was closed or the device went away

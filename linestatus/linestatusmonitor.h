@@ -30,7 +30,7 @@ public:
     using Listener = std::function<void(const LineState&)>;
     struct Options {
         std::chrono::milliseconds interval { 50 };
-        std::chrono::milliseconds rateWindow { 1000 };
+        std::chrono::milliseconds rateWindow = RateMeter::DefaultWindow;
         // Counts shared with other monitors (one connection after another);
         // null: the monitor's own, from 0.
         std::shared_ptr<Tally> tally;

@@ -12,7 +12,11 @@ class RateMeter {
 public:
     using Clock = std::chrono::steady_clock;
 
-    explicit RateMeter(std::chrono::milliseconds window = std::chrono::seconds(1));
+    // A strip that read "0 B/s" a second after a burst told nothing; five
+    // seconds still show that bytes came.
+    static constexpr std::chrono::milliseconds DefaultWindow { 5000 };
+
+    explicit RateMeter(std::chrono::milliseconds window = DefaultWindow);
 
     void sample(uint64_t total, Clock::time_point now);
     double perSecond() const;

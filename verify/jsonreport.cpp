@@ -1,5 +1,7 @@
 #include "jsonreport.h"
 
+#include <cstdio>
+
 namespace verify {
 
 using nlohmann::json;
@@ -31,6 +33,15 @@ json errorsJson(const PortReport& p)
         { "overrun", lineCounter(p.lineErrors, &LC::overrun) }, { "break", lineCounter(p.lineErrors, &LC::brk) } };
 }
 
+json eventsJson(const PortTimeline& t)
+{
+    json events = json::array();
+    for (const auto& e : t.events)
+        events.push_back(
+            { { "time_s", e.atS }, { "offset", e.offset }, { "kind", eventKindName(e.kind) }, { "count", e.count } });
+    return events;
+}
+
 json portJson(const PortReport& p)
 {
     json j = { { "port", p.port }, { "device", p.device }, { "source", p.source },
@@ -41,6 +52,9 @@ json portJson(const PortReport& p)
     j["latency_us"] = p.latency ? json { { "median", p.latency->medianUs }, { "p99", p.latency->p99Us } }
                                 : json { { "median", "not available" }, { "p99", "not available" } };
     j["modem_lines"] = { { "result", modemStateName(p.modem.state) }, { "detail", p.modem.detail } };
+    j["timeline"] = { { "interval_s", p.timeline.intervalS }, { "bytes_received", p.timeline.bytes } };
+    j["events"] = eventsJson(p.timeline);
+    j["events_left_out"] = p.timeline.eventsLeftOut;
     j["first_error"] = p.firstError ? json { { "offset", p.firstError->offset },
         { "expected_hex", p.firstError->expectedHex }, { "received_hex", p.firstError->receivedHex } }
                                     : json(nullptr);
@@ -49,13 +63,27 @@ json portJson(const PortReport& p)
 
 } // namespace
 
+std::string utcText(std::chrono::system_clock::time_point t)
+{
+    using namespace std::chrono;
+    const auto day = floor<days>(t);
+    const year_month_day date { day };
+    const hh_mm_ss time { floor<seconds>(t - day) };
+    char text[32];
+    std::snprintf(text, sizeof text, "%04d-%02u-%02uT%02d:%02d:%02dZ", int(date.year()), unsigned(date.month()),
+        unsigned(date.day()), int(time.hours().count()), int(time.minutes().count()), int(time.seconds().count()));
+    return text;
+}
+
 json toJson(const RunReport& report)
 {
     json ports = json::array();
     for (const auto& p : report.ports)
         ports.push_back(portJson(p));
     return { { "result", report.pass ? "pass" : "fail" }, { "settings", settingsJson(report.settings) },
-        { "duration_s", report.durationS }, { "interrupted", report.interrupted }, { "ports", ports } };
+        { "duration_s", report.durationS }, { "interrupted", report.interrupted },
+        { "started", utcText(report.started) }, { "host", report.host }, { "version", report.version },
+        { "ports", ports } };
 }
 
 std::string jsonText(const RunReport& report)

@@ -2,6 +2,7 @@
 
 #include "report.h"
 #include "streamchecker.h"
+#include "timeline.h"
 
 #include "portio/port.h"
 
@@ -41,6 +42,7 @@ struct Lane {
     mutable std::mutex countsMutex;
     StreamCounts countsNow;
     std::optional<FirstError> firstErrorNow;
+    TimelineRecorder timeline;
     Clock::time_point firstByte {};
     size_t firstCount = 0;
     Clock::time_point lastByte {};
@@ -48,6 +50,7 @@ struct Lane {
     ModemCheck modem;
     std::optional<LatencyStats> latency;
     std::optional<portio::LineCounters> countersAtStart;
+    std::optional<portio::LineCounters> countersSeen; // at the last look during the load
 
     bool usable() const { return port && failure.empty(); }
 };

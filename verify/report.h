@@ -2,9 +2,11 @@
 
 #include "settings.h"
 #include "streamcounts.h"
+#include "timeline.h"
 
 #include "portio/linecounters.h"
 
+#include <chrono>
 #include <optional>
 #include <string>
 #include <vector>
@@ -41,12 +43,17 @@ struct PortReport {
     ModemCheck modem;
     std::optional<FirstError> firstError;
     std::vector<std::string> misroutedFrom;
+    PortTimeline timeline;
 };
 
 struct RunReport {
     bool pass = false;
     bool interrupted = false;
     double durationS = 0;
+    std::chrono::system_clock::time_point started {};
+    // Set by the program that ran it: the machine's name and its own version.
+    std::string host;
+    std::string version;
     VerifySettings settings;
     std::vector<PortReport> ports;
 };

@@ -1,5 +1,7 @@
 #include "textreports.h"
 
+#include "markup.h"
+
 #include <cstdio>
 
 namespace verify {
@@ -21,30 +23,6 @@ std::string lineErrorsText(const PortReport& p)
 std::string latencyText(const PortReport& p)
 {
     return p.latency ? format("%.0f/%.0f", p.latency->medianUs, p.latency->p99Us) : "n/a";
-}
-
-std::string xmlEscaped(const std::string& s)
-{
-    std::string out;
-    for (char c : s) {
-        switch (c) {
-        case '&':
-            out += "&amp;";
-            break;
-        case '<':
-            out += "&lt;";
-            break;
-        case '>':
-            out += "&gt;";
-            break;
-        case '"':
-            out += "&quot;";
-            break;
-        default:
-            out += c;
-        }
-    }
-    return out;
 }
 
 int failures(const RunReport& r)
@@ -81,12 +59,12 @@ std::string junitXml(const RunReport& r)
     s += format("<testsuite name=\"vesperline-verify\" tests=\"%zu\" failures=\"%d\" time=\"%.3f\">\n", r.ports.size(),
         failures(r), r.durationS);
     for (const auto& p : r.ports) {
-        s += "  <testcase classname=\"verify\" name=\"" + xmlEscaped(p.port) + "\"";
+        s += "  <testcase classname=\"verify\" name=\"" + markupEscaped(p.port) + "\"";
         if (p.pass) {
             s += "/>\n";
             continue;
         }
-        s += ">\n    <failure message=\"" + xmlEscaped(p.reason) + "\">" + xmlEscaped(p.reason) + "</failure>\n";
+        s += ">\n    <failure message=\"" + markupEscaped(p.reason) + "\">" + markupEscaped(p.reason) + "</failure>\n";
         s += "  </testcase>\n";
     }
     return s + "</testsuite>\n";

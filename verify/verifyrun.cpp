@@ -95,6 +95,7 @@ VerifyRun::~VerifyRun()
 RunReport VerifyRun::run(const ProgressFn& progress)
 {
     m_start = Clock::now();
+    const auto started = std::chrono::system_clock::now();
     open();
     if (progress) progress(this->progress());
     prepare();
@@ -102,6 +103,7 @@ RunReport VerifyRun::run(const ProgressFn& progress)
     load(progress);
     RunReport report;
     report.settings = m_settings;
+    report.started = started;
     report.interrupted = stopped();
     for (auto& lane : m_lanes)
         report.ports.push_back(reportFor(*lane));
@@ -199,6 +201,10 @@ void VerifyRun::load(const ProgressFn& progress)
         m_lanes[i]->checker = std::make_unique<StreamChecker>(
             m_settings.line.dataBits, uint32_t(m_lanes[i]->source), *m_settings.runKey, m_avoid);
     m_loadStart = Clock::now();
+    for (auto& lane : m_lanes) {
+        lane->timeline.start(m_loadStart);
+        lane->countersSeen = lane->countersAtStart;
+    }
     m_loading = true;
     std::vector<std::thread> threads;
     for (auto& lane : m_lanes)
@@ -209,13 +215,19 @@ void VerifyRun::load(const ProgressFn& progress)
         return std::all_of(m_lanes.begin(), m_lanes.end(), [](const auto& l) { return l->receiveDone.load(); });
     };
     // Progress is shown a few times a second; the threads do not wait for it.
+    auto countersAt = m_loadStart;
     while (!done() && !stopped()) {
         if (progress) progress(this->progress());
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        if (const auto now = Clock::now(); now - countersAt >= TimelineRecorder::Interval) {
+            watchLineCounters(now);
+            countersAt = now;
+        }
     }
     if (stopped()) abortIo();
     for (auto& t : threads)
         t.join();
+    watchLineCounters(Clock::now());
     if (progress) progress(this->progress());
 }
 
@@ -268,7 +280,8 @@ void VerifyRun::receive(Lane& lane)
             lane.checker->feed(buf.data(), r.count);
             {
                 std::lock_guard lock(lane.countsMutex);
-                lane.countsNow = lane.checker->counts();
+                lane.timeline.addBytes(now, r.count);
+                noteStreamEvents(lane, now, lane.received);
                 if (!lane.firstErrorNow) lane.firstErrorNow = lane.checker->firstError();
             }
             lane.received += r.count;
@@ -279,6 +292,10 @@ void VerifyRun::receive(Lane& lane)
             }
         }
         if (!r.ok() && r.error.code != ErrorCode::TimedOut) {
+            if (r.error.code == ErrorCode::DeviceGone) {
+                std::lock_guard lock(lane.countsMutex);
+                lane.timeline.addEvent(now, lane.received, EventKind::DeviceGone, 1);
+            }
             if (!stopped()) lane.receiveFailure = "receiving failed: " + r.error.text;
             break;
         }
@@ -291,6 +308,11 @@ void VerifyRun::receive(Lane& lane)
     }
     const uint64_t sent = m_lanes[size_t(lane.source)]->sent;
     lane.checker->finish(stopped() ? std::min(sent, lane.checker->reached()) : sent);
+    {
+        // What the end decided (the tail that never came) is an event of the end.
+        std::lock_guard lock(lane.countsMutex);
+        noteStreamEvents(lane, Clock::now(), lane.received);
+    }
     lane.receiveDone = true;
 }
 
@@ -325,6 +347,7 @@ PortReport VerifyRun::reportFor(Lane& lane)
     if (lane.checker) {
         p.stream = lane.checker->counts();
         p.firstError = lane.checker->firstError();
+        p.timeline = lane.timeline.timeline();
         for (uint32_t s : lane.checker->foreignSources())
             p.misroutedFrom.push_back(s < m_lanes.size() ? m_lanes[s]->name : "an unknown port");
         // The first read's bytes took their line time before it returned.
@@ -338,6 +361,41 @@ PortReport VerifyRun::reportFor(Lane& lane)
         if (auto now = lane.port->lineCounters()) p.lineErrors = *now - *lane.countersAtStart;
     judge(p, m_settings);
     return p;
+}
+
+// Called under the lane's counts lock after each read: what the read added
+// to the counts becomes one event per kind.
+void VerifyRun::noteStreamEvents(Lane& lane, Clock::time_point now, uint64_t offset)
+{
+    const StreamCounts& after = lane.checker->counts();
+    const StreamCounts& before = lane.countsNow;
+    if (after.total() != before.total()) {
+        const std::pair<uint64_t StreamCounts::*, EventKind> kinds[] = { { &StreamCounts::lost, EventKind::Lost },
+            { &StreamCounts::corrupt, EventKind::Corrupt }, { &StreamCounts::duplicate, EventKind::Duplicate },
+            { &StreamCounts::reordered, EventKind::Reordered }, { &StreamCounts::misrouted, EventKind::Misrouted } };
+        for (const auto& [field, kind] : kinds)
+            if (after.*field > before.*field) lane.timeline.addEvent(now, offset, kind, after.*field - before.*field);
+    }
+    lane.countsNow = after;
+}
+
+// The driver's counters are read a few times a second, by this thread, so
+// that a burst of framing errors shows when it came.
+void VerifyRun::watchLineCounters(Clock::time_point now)
+{
+    using LC = portio::LineCounters;
+    const std::pair<uint64_t LC::*, EventKind> kinds[] = { { &LC::framing, EventKind::Framing },
+        { &LC::parity, EventKind::Parity }, { &LC::overrun, EventKind::Overrun }, { &LC::brk, EventKind::Break } };
+    for (auto& lane : m_lanes) {
+        if (!lane->usable() || !lane->countersSeen) continue;
+        auto c = lane->port->lineCounters();
+        if (!c) continue;
+        std::lock_guard lock(lane->countsMutex);
+        for (const auto& [field, kind] : kinds)
+            if ((*c).*field > (*lane->countersSeen).*field)
+                lane->timeline.addEvent(now, lane->received, kind, (*c).*field - (*lane->countersSeen).*field);
+        lane->countersSeen = *c;
+    }
 }
 
 // Why a port cannot pass, short of its counts: its own trouble first, then
@@ -379,7 +437,7 @@ void VerifyRun::abortIo()
         if (lane->usable()) (void)lane->port->purge(PURGE_TXABORT | PURGE_RXABORT);
 }
 
-PortProgress VerifyRun::progressOf(const Lane& lane) const
+PortProgress VerifyRun::progressOf(const Lane& lane, bool watched) const
 {
     PortProgress p;
     p.phase = lane.receiveDone ? PortProgress::Phase::Done
@@ -392,6 +450,7 @@ PortProgress VerifyRun::progressOf(const Lane& lane) const
         std::lock_guard lock(lane.countsMutex);
         p.stream = lane.countsNow;
         p.firstError = lane.firstErrorNow;
+        if (watched) p.timeline = lane.timeline.timeline();
     }
     p.failure = lane.failure;
     p.openError = lane.openError;
@@ -406,11 +465,13 @@ Progress VerifyRun::progress() const
     Progress p;
     p.elapsedS = m_loading ? seconds(Clock::now() - m_loadStart) : 0;
     p.ports = int(m_lanes.size());
-    for (const auto& l : m_lanes) {
-        p.bytesSent += l->sent;
-        p.bytesReceived += l->received;
-        p.portsDone += l->receiveDone ? 1 : 0;
-        p.lanes.push_back(progressOf(*l));
+    const int watched = m_watched ? m_watched->load() : -1;
+    for (size_t i = 0; i < m_lanes.size(); ++i) {
+        const Lane& l = *m_lanes[i];
+        p.bytesSent += l.sent;
+        p.bytesReceived += l.received;
+        p.portsDone += l.receiveDone ? 1 : 0;
+        p.lanes.push_back(progressOf(l, int(i) == watched));
     }
     return p;
 }

@@ -31,6 +31,8 @@ struct PortProgress {
     // where its received stream first went wrong.
     std::string reason;
     std::optional<FirstError> firstError;
+    // Only for the port the caller watches (see VerifyRun::watch).
+    std::optional<PortTimeline> timeline;
 };
 
 struct Progress {
@@ -58,6 +60,9 @@ public:
     ~VerifyRun();
 
     RunReport run(const ProgressFn& progress = {});
+    // The index of the port whose timeline progress carries (-1: none); read
+    // at each progress, so the caller may change it while the run goes on.
+    void watch(const std::atomic<int>* lane) { m_watched = lane; }
 
 private:
     void open();
@@ -71,14 +76,17 @@ private:
     std::string troubleOf(const Lane& lane) const;
     bool stopped() const { return m_stop && m_stop->load(); }
     Progress progress() const;
-    PortProgress progressOf(const Lane& lane) const;
+    PortProgress progressOf(const Lane& lane, bool watched) const;
     void abortIo();
     void chooseAvoided();
     portio::Dcb dcbFor(const Lane& lane, bool plain) const;
+    void noteStreamEvents(Lane& lane, Clock::time_point now, uint64_t offset);
+    void watchLineCounters(Clock::time_point now);
 
     portio::DeviceNamespace& m_ns;
     VerifySettings m_settings;
     const std::atomic<bool>* m_stop;
+    const std::atomic<int>* m_watched = nullptr;
     std::vector<std::unique_ptr<Lane>> m_lanes;
     Clock::time_point m_start;
     Clock::time_point m_loadStart;

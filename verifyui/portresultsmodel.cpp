@@ -9,6 +9,15 @@ namespace {
 const char* const kHeaders[] = { "Port", "Device", "Sent", "Received", "Rate", "Lost", "Corrupt", "Framing", "Parity",
     "Overrun", "Modem Lines", "Result" };
 
+// "COM9" before "COM10": the number at the end of a name sorts as a number.
+QString portSortKey(const QString& name)
+{
+    qsizetype digits = name.size();
+    while (digits > 0 && name[digits - 1].isDigit())
+        --digits;
+    return name.left(digits) + name.mid(digits).rightJustified(20, QLatin1Char('0'));
+}
+
 } // namespace
 
 PortResultsModel::PortResultsModel(const std::vector<std::string>& ports, double charsPerSecond, QObject* parent)
@@ -62,6 +71,7 @@ QVariant PortResultsModel::data(const QModelIndex& index, int role) const
 {
     if (!index.isValid() || (role != Qt::DisplayRole && role != SortRole)) return {};
     const QVariant v = value(index.row(), index.column());
+    if (role == SortRole && index.column() == Port) return portSortKey(v.toString());
     if (role == SortRole || v.typeId() == QMetaType::QString) return v;
     if (index.column() == Rate) return QString::number(v.toDouble(), 'f', 3);
     return v.toString();

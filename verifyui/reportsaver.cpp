@@ -1,6 +1,7 @@
 #include "reportsaver.h"
 
 #include "res/uiservices.h"
+#include "verify/htmlreport.h"
 #include "verify/jsonreport.h"
 #include "verify/textreports.h"
 
@@ -11,7 +12,7 @@ namespace verifyui {
 
 namespace {
 
-const char* const kSuffixes[] = { "json", "csv", "xml" };
+const char* const kSuffixes[] = { "json", "csv", "xml", "html" };
 
 QString withSuffix(const QString& name, int type)
 {
@@ -32,7 +33,7 @@ QString writeFile(const QString& name, const std::string& text)
 QStringList reportFileTypes()
 {
     return { QStringLiteral("JSON report (*.json)"), QStringLiteral("CSV table (*.csv)"),
-        QStringLiteral("JUnit XML (*.xml)") };
+        QStringLiteral("JUnit XML (*.xml)"), QStringLiteral("HTML page (*.html)") };
 }
 
 std::string reportText(const verify::RunReport& report, ReportFormat format)
@@ -42,6 +43,9 @@ std::string reportText(const verify::RunReport& report, ReportFormat format)
         return verify::csvTable(report);
     case ReportFormat::JUnit:
         return verify::junitXml(report);
+    case ReportFormat::Html:
+        // From the JSON as written, as vesperline-cli makes it.
+        return verify::htmlReport(nlohmann::json::parse(verify::jsonText(report)));
     default:
         return verify::jsonText(report);
     }
@@ -51,7 +55,7 @@ bool saveReport(UiServices& ui, QWidget* parent, const verify::RunReport& report
 {
     const auto chosen = ui.saveFileNameOfType(parent, reportFileTypes());
     if (!chosen || chosen->name.isEmpty()) return false;
-    const int type = std::clamp(chosen->type, 0, 2);
+    const int type = std::clamp(chosen->type, 0, int(ReportFormat::Html));
     const QString name = withSuffix(chosen->name, type);
     const QString error = writeFile(name, reportText(report, ReportFormat(type)));
     if (error.isEmpty()) return true;

@@ -13,8 +13,8 @@ class UiServices;
 namespace verifyui {
 
 // The files "Save Report..." writes: the same as vesperline-cli's --report,
-// --csv and --junit.
-enum class ReportFormat { Json, Csv, JUnit };
+// --csv, --junit and --html.
+enum class ReportFormat { Json, Csv, JUnit, Html };
 
 // The file types the save dialog offers, in the order of ReportFormat.
 QStringList reportFileTypes();

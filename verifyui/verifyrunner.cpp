@@ -1,5 +1,9 @@
 #include "verifyrunner.h"
 
+#include "res/version.h"
+
+#include <QSysInfo>
+
 namespace verifyui {
 
 VerifyRunner::VerifyRunner(portio::DeviceNamespace& ns, VerifyPlan plan, QObject* parent)
@@ -42,11 +46,14 @@ void VerifyRunner::run()
     {
         // Its destructor closes the ports: before anyone hears of the end.
         verify::VerifyRun run(m_ns, m_plan.ports, m_plan.sources, m_plan.settings, &m_stop);
+        run.watch(&m_watched);
         report = run.run([this](const verify::Progress& p) {
             std::lock_guard lock(m_mutex);
             m_progress = p;
         });
     }
+    report.host = QSysInfo::machineHostName().toStdString();
+    report.version = std::string("Vesperline ") + VESPERLINE_VERSION;
     {
         std::lock_guard lock(m_mutex);
         m_report = std::move(report);

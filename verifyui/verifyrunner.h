@@ -31,6 +31,8 @@ public:
     void wait();
     bool stopping() const { return m_stop.load(); }
     bool finished() const;
+    // The port (by its index in the plan) whose timeline progress carries.
+    void watch(int lane) { m_watched = lane; }
 
     // The progress left since the last call, if any.
     std::optional<verify::Progress> takeProgress();
@@ -47,6 +49,7 @@ private:
     portio::DeviceNamespace& m_ns;
     VerifyPlan m_plan;
     std::atomic<bool> m_stop { false };
+    std::atomic<int> m_watched { -1 };
     mutable std::mutex m_mutex;
     std::optional<verify::Progress> m_progress;
     std::optional<verify::RunReport> m_report;

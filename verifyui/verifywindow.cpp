@@ -4,6 +4,7 @@
 #include "firsterrorview.h"
 #include "portresultsmodel.h"
 #include "porttile.h"
+#include "ratechart.h"
 #include "reportsaver.h"
 #include "verifyrunner.h"
 
@@ -15,6 +16,7 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QSortFilterProxyModel>
 #include <QSplitter>
 #include <QTableView>
@@ -55,8 +57,11 @@ void VerifyWindow::createControls()
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->setSelectionMode(QAbstractItemView::SingleSelection);
     m_table->verticalHeader()->hide();
+    // Columns as wide as their headings and figures; the reasons take the rest.
+    m_table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     m_table->horizontalHeader()->setStretchLastSection(true);
     m_firstError = new FirstErrorView(this);
+    m_chart = new RateChart(this);
     m_summary = new QLabel(this);
     m_summary->setAccessibleName(QStringLiteral("Summary"));
     m_progress = new QProgressBar(this);
@@ -77,14 +82,27 @@ void VerifyWindow::createControls()
     connect(m_overview, &BoardOverview::tileClicked, this, &VerifyWindow::selectPort);
 }
 
+// The tiles above the table, so that every column of the table shows beside
+// none of them; the user can move the splitter's handles.
 void VerifyWindow::layOutControls()
 {
     auto* top = new QHBoxLayout;
     top->addWidget(m_summary, 1);
     top->addWidget(m_progress);
-    auto* split = new QSplitter(this);
+    auto* split = new QSplitter(Qt::Vertical, this);
+    split->setAccessibleName(QStringLiteral("Overview and results"));
+    split->setChildrenCollapsible(false);
     split->addWidget(m_overview);
     split->addWidget(m_table);
+    auto* selected = new QWidget(this);
+    auto* beside = new QHBoxLayout(selected);
+    beside->setContentsMargins(0, 0, 0, 0);
+    beside->addWidget(m_firstError, 1);
+    beside->addWidget(m_chart, 1);
+    split->addWidget(selected);
+    split->setStretchFactor(0, 0);
+    split->setStretchFactor(1, 1);
+    split->setStretchFactor(2, 0);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(m_stopButton);
@@ -92,9 +110,20 @@ void VerifyWindow::layOutControls()
     auto* outer = new QVBoxLayout(this);
     outer->addLayout(top);
     outer->addWidget(split, 1);
-    outer->addWidget(m_firstError);
     outer->addLayout(buttons);
-    resize(1280, 640);
+    resize(defaultSize());
+}
+
+QSize VerifyWindow::defaultSizeFor(const QSize& screen)
+{
+    return QSize(1200, 900).boundedTo(screen * 0.95);
+}
+
+// Most of a 1280x1024 screen, and no more than a smaller one has.
+QSize VerifyWindow::defaultSize() const
+{
+    const QScreen* s = screen();
+    return defaultSizeFor(s ? s->availableGeometry().size() : QSize(1280, 1024));
 }
 
 void VerifyWindow::start()
@@ -239,11 +268,25 @@ void VerifyWindow::showSelected()
 {
     const int row = selectedRow();
     m_overview->select(row);
+    m_runner->watch(row);
+    showChart(row);
     const QString port = row < 0 ? QString() : QString::fromStdString(m_model->portAt(row));
     if (row >= 0 && !m_model->reportAt(row))
         m_firstError->showRunning(port, m_model->progressAt(row));
     else
         m_firstError->showPort(port, row < 0 ? nullptr : m_model->reportAt(row));
+}
+
+// The run carries the timeline of the watched port only: the chart fills in
+// with the next progress after a new selection.
+void VerifyWindow::showChart(int row)
+{
+    const double lineRate = verify::charactersPerSecond(m_plan.settings.line);
+    if (row < 0) return m_chart->showTimeline({}, {}, lineRate);
+    const QString port = QString::fromStdString(m_model->portAt(row));
+    if (const auto* r = m_model->reportAt(row)) return m_chart->showTimeline(port, r->timeline, lineRate);
+    const auto& timeline = m_model->progressAt(row).timeline;
+    m_chart->showTimeline(port, timeline ? *timeline : verify::PortTimeline {}, lineRate);
 }
 
 void VerifyWindow::closeEvent(QCloseEvent* event)

@@ -22,6 +22,7 @@ namespace verifyui {
 class BoardOverview;
 class FirstErrorView;
 class PortResultsModel;
+class RateChart;
 class VerifyRunner;
 
 // The window of one verified run: the board overview, the results table, a
@@ -31,6 +32,8 @@ class VerifyRunner;
 class VerifyWindow : public QWidget {
     Q_OBJECT
 public:
+    // The window's first size on a screen of this size.
+    static QSize defaultSizeFor(const QSize& screen);
     // Redraws this often while the run goes on.
     static constexpr int RefreshMs = 250;
 
@@ -50,6 +53,7 @@ public:
     QTableView* table() const { return m_table; }
     PortResultsModel* model() const { return m_model; }
     FirstErrorView* firstErrorView() const { return m_firstError; }
+    RateChart* rateChart() const { return m_chart; }
     QLabel* summary() const { return m_summary; }
     QProgressBar* progressBar() const { return m_progress; }
     QPushButton* stopButton() const { return m_stopButton; }
@@ -64,11 +68,13 @@ protected:
 private:
     void createControls();
     void layOutControls();
+    QSize defaultSize() const;
     void onFinished();
     void updateTiles();
     void updateSummary();
     int receivingPorts(const verify::Progress& progress) const;
     void showSelected();
+    void showChart(int row);
     QString tileDetails(int row) const;
     int selectedRow() const;
 
@@ -80,6 +86,7 @@ private:
     BoardOverview* m_overview = nullptr;
     QTableView* m_table = nullptr;
     FirstErrorView* m_firstError = nullptr;
+    RateChart* m_chart = nullptr;
     QLabel* m_summary = nullptr;
     QProgressBar* m_progress = nullptr;
     QPushButton* m_stopButton = nullptr;

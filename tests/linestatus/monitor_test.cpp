@@ -142,6 +142,19 @@ TEST(RateMeter, GivesTheGrowthOverTheLastWindowPerSecond)
     }
 }
 
+// A burst typed a second and a half ago still shows as a rate.
+TEST(RateMeter, ByDefaultStillShowsABurstOfSecondsAgo)
+{
+    using ms = std::chrono::milliseconds;
+    RateMeter meter;
+    const RateMeter::Clock::time_point t0 {};
+    for (const auto& [at, total] : { std::pair { 0, 0 }, { 50, 90 }, { 1050, 90 }, { 1550, 90 } })
+        meter.sample(uint64_t(total), t0 + ms(at));
+    EXPECT_DOUBLE_EQ(meter.perSecond(), 90 / 1.55);
+    meter.sample(90, t0 + ms(6000));
+    EXPECT_EQ(meter.perSecond(), 0);
+}
+
 TEST(LineStatusMonitor, RatesFallToZeroWhenTrafficStops)
 {
     PtyPair pty;

@@ -289,7 +289,8 @@ TEST_F(VerifyPorts, SaveReportWritesTheTypeChosen)
         const char* file;
         const char* begins;
     } types[] = { { 0, "r.json", "{\n  \"duration_s\"" }, { 1, "r.csv", "port,device,result," },
-        { 2, "r.xml", "<?xml version=\"1.0\"" }, { 1, "r", "port,device,result," } };
+        { 2, "r.xml", "<?xml version=\"1.0\"" }, { 3, "r.html", "<!DOCTYPE html>" },
+        { 1, "r", "port,device,result," } };
     for (const auto& t : types) {
         const QString path = m_dir.filePath(t.file);
         ui.queueTypedFileName(UiServices::TypedFileName { path, t.type });
@@ -298,7 +299,8 @@ TEST_F(VerifyPorts, SaveReportWritesTheTypeChosen)
         ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << t.file;
         EXPECT_TRUE(file.readAll().startsWith(t.begins)) << t.file;
     }
-    EXPECT_EQ(ui.fileTypesOffered, (QStringList { "JSON report (*.json)", "CSV table (*.csv)", "JUnit XML (*.xml)" }));
+    EXPECT_EQ(ui.fileTypesOffered,
+        (QStringList { "JSON report (*.json)", "CSV table (*.csv)", "JUnit XML (*.xml)", "HTML page (*.html)" }));
     // A file that cannot be written is said so.
     ui.queueTypedFileName(UiServices::TypedFileName { m_dir.filePath("no/such/dir/r.json"), 0 });
     w->saveButton()->click();
