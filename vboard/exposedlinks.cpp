@@ -142,16 +142,14 @@ portio::Status ExposedLinks::claim(const std::string& name, const std::string& l
             ::close(fd);
             continue;
         }
-        // Unlocked: its holder, if any, no longer runs. The lock is ours now.
-        const std::string pid = std::to_string(::getpid()) + "\n";
-        if (::ftruncate(fd, 0) != 0 || ::pwrite(fd, pid.data(), pid.size(), 0) != ssize_t(pid.size())) {
-            const int err = errno;
-            ::close(fd);
-            return errnoError(err, "writing " + lock);
-        }
+        // Unlocked: its holder, if any, no longer runs. The lock is ours now,
+        // and goes with us also when a signal ends the program.
         installHandlers();
         remember(lock);
         m_locks.emplace_back(lock, fd);
+        const std::string pid = std::to_string(::getpid()) + "\n";
+        if (::ftruncate(fd, 0) != 0 || ::pwrite(fd, pid.data(), pid.size(), 0) != ssize_t(pid.size()))
+            return errnoError(errno, "writing " + lock);
         return okStatus();
     }
     return portio::makeError(portio::ErrorCode::Busy, name + ": its lock " + lock + " keeps changing hands");
@@ -174,13 +172,14 @@ portio::Status ExposedLinks::add(const std::string& name, const std::string& tar
     // A new link takes the place of a stale one in one step.
     ::unlink(fresh.c_str());
     if (::symlink(target.c_str(), fresh.c_str()) != 0) return errnoError(errno, "linking " + fresh);
+    // Known to the signal handler before it exists: a signal in between must not leave it behind.
+    remember(link);
     if (::rename(fresh.c_str(), link.c_str()) != 0) {
         const int err = errno;
+        forget(link);
         ::unlink(fresh.c_str());
         return errnoError(err, "linking " + link);
     }
-    installHandlers();
-    remember(link);
     m_links.push_back(link);
     return okStatus();
 }
