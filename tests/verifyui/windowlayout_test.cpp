@@ -158,7 +158,7 @@ TEST(VerifyWindowLive, TheSelectedPortsChartGrowsWhileTheRunGoesOn)
         QApplication::processEvents();
         return window.rateChart()->port() == "COM5" && window.rateChart()->timeline().bytes.size() >= 3;
     };
-    EXPECT_TRUE(waitFor(grown, std::chrono::seconds(30)));
+    ASSERT_TRUE(waitFor(grown, std::chrono::seconds(30)));
     EXPECT_FALSE(window.model()->reportAt(2)) << "still running";
     EXPECT_GT(window.rateChart()->timeline().bytes[1], 0u);
     window.stop();
