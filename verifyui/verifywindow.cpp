@@ -54,6 +54,8 @@ void VerifyWindow::createControls()
     m_table->setAccessibleName(QStringLiteral("Results"));
     m_table->setModel(m_sorted);
     m_table->setSortingEnabled(true);
+    // As every port list: COM3 first (the view's own first order is descending).
+    m_table->sortByColumn(PortResultsModel::Port, Qt::AscendingOrder);
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->setSelectionMode(QAbstractItemView::SingleSelection);
     m_table->verticalHeader()->hide();
@@ -97,8 +99,9 @@ void VerifyWindow::layOutControls()
     auto* selected = new QWidget(this);
     auto* beside = new QHBoxLayout(selected);
     beside->setContentsMargins(0, 0, 0, 0);
-    beside->addWidget(m_firstError, 1);
-    beside->addWidget(m_chart, 1);
+    // The hex dump needs more of the width than the chart does.
+    beside->addWidget(m_firstError, 3);
+    beside->addWidget(m_chart, 2);
     split->addWidget(selected);
     split->setStretchFactor(0, 0);
     split->setStretchFactor(1, 1);

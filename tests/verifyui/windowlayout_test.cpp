@@ -74,6 +74,10 @@ protected:
 
 TEST_F(VerifyWindowLayout, SortsComNamesByNumber)
 {
+    const QAbstractItemModel* shown = s_window->table()->model();
+    EXPECT_EQ(shown->index(0, PortResultsModel::Port).data().toString().toStdString(), "COM3")
+        << "COM3 first at the start";
+    EXPECT_EQ(shown->index(7, PortResultsModel::Port).data().toString().toStdString(), "COM10");
     EXPECT_EQ(sortedPorts(Qt::AscendingOrder), "COM3,COM4,COM5,COM6");
     EXPECT_EQ(sortedPorts(Qt::DescendingOrder), "COM98,COM97,COM96,COM95");
     s_window->table()->sortByColumn(PortResultsModel::Port, Qt::AscendingOrder);
@@ -158,7 +162,7 @@ TEST(VerifyWindowLive, TheSelectedPortsChartGrowsWhileTheRunGoesOn)
         QApplication::processEvents();
         return window.rateChart()->port() == "COM5" && window.rateChart()->timeline().bytes.size() >= 3;
     };
-    EXPECT_TRUE(waitFor(grown, std::chrono::seconds(30)));
+    ASSERT_TRUE(waitFor(grown, std::chrono::seconds(30)));
     EXPECT_FALSE(window.model()->reportAt(2)) << "still running";
     EXPECT_GT(window.rateChart()->timeline().bytes[1], 0u);
     window.stop();
