@@ -15,7 +15,8 @@ using namespace portio;
 
 namespace {
 
-constexpr size_t ReadSize = 4096;
+// A receiver's read waits this long at most for the bytes it asks for.
+constexpr uint32_t ReadLimitMs = 100;
 // How long a receiver listens on once everything arrived, for extra bytes.
 constexpr auto SettleTime = std::chrono::milliseconds(100);
 constexpr int MaxStalls = 2;
@@ -38,16 +39,22 @@ size_t untilDeadline(const LineSettings& line, Clock::duration left)
     return size_t(std::max(1.0, std::chrono::duration<double>(left).count() * charactersPerSecond(line)));
 }
 
+// A read asks for what the line brings within its time limit, so that a busy
+// line wakes its receiver about ten times a second, not at every batch of
+// characters the driver takes in.
+size_t readSize(const LineSettings& line)
+{
+    return std::clamp<size_t>(size_t(charactersPerSecond(line) * ReadLimitMs / 1000), 16, 4096);
+}
+
 CommTimeouts loadTimeouts(const LineSettings& line)
 {
     // A write may take twice its line time and a second more before the run
     // calls the line stalled (flow control that never lets go).
     const double writeMs = 2000.0 * double(chunkSize(line)) / charactersPerSecond(line);
     CommTimeouts t;
-    // A read returns what is waiting, or the first bytes that come.
-    t.ReadIntervalTimeout = MAXDWORD;
-    t.ReadTotalTimeoutMultiplier = MAXDWORD;
-    t.ReadTotalTimeoutConstant = 100;
+    // A read returns once it is full or at its limit, with what came.
+    t.ReadTotalTimeoutConstant = ReadLimitMs;
     t.WriteTotalTimeoutConstant = uint32_t(std::min(writeMs, 3.6e6)) + 1000;
     return t;
 }
@@ -63,6 +70,14 @@ std::vector<std::vector<int>> groups(const std::vector<std::unique_ptr<Lane>>& l
             g.push_back({ i, s });
     }
     return g;
+}
+
+// A read that ends at its limit returned later than its last byte came: on a
+// line that kept busy, that was one line time per byte after the read began.
+Clock::time_point lastByteOf(Clock::time_point asked, Clock::time_point now, size_t count, double cps)
+{
+    const auto lineTime = std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(count / cps));
+    return std::min(now, asked + lineTime);
 }
 
 } // namespace
@@ -262,7 +277,8 @@ void VerifyRun::send(Lane& lane)
 
 void VerifyRun::receive(Lane& lane)
 {
-    std::vector<uint8_t> buf(ReadSize);
+    std::vector<uint8_t> buf(readSize(m_settings.line));
+    const double cps = charactersPerSecond(m_settings.line);
     // Only progress along the expected stream counts as the line being busy:
     // a port that hears a chatty device instead must not keep the run open.
     auto progressAt = Clock::now();
@@ -270,6 +286,7 @@ void VerifyRun::receive(Lane& lane)
     std::optional<Clock::time_point> completeAt;
     bool sawSendDone = false;
     while (lane.usable()) {
+        const auto asked = Clock::now();
         const IoResult r = lane.port->read(buf.data(), buf.size());
         const auto now = Clock::now();
         if (r.count) {
@@ -285,7 +302,7 @@ void VerifyRun::receive(Lane& lane)
                 if (!lane.firstErrorNow) lane.firstErrorNow = lane.checker->firstError();
             }
             lane.received += r.count;
-            lane.lastByte = now;
+            lane.lastByte = lastByteOf(asked, now, r.count, cps);
             if (lane.checker->reached() > reached) {
                 reached = lane.checker->reached();
                 progressAt = now;

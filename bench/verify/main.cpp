@@ -74,6 +74,8 @@ void boardFigures(double seconds)
     std::printf("  throughput / line rate, median port:  %.3f\n", rates[rates.size() / 2]);
     std::printf("  CPU seconds per second, run:          %.3f\n", cpu);
     std::printf("  CPU seconds per second, idle board:   %.3f\n", idleCpu);
+    printFigure("verify.cpu_per_s", cpu, "<=0.10", cpu <= 0.10);
+    printFigure("verify.min_port_line_rate", rates.front(), ">=0.99", report.pass && rates.front() >= 0.99);
 }
 
 // Far ends that send back what they receive.

@@ -117,11 +117,14 @@ Result<uint32_t> PosixTty::getCommMask()
     return m_mask;
 }
 
-Status PosixTty::setupComm(uint32_t, uint32_t)
+Status PosixTty::setupComm(uint32_t inQueue, uint32_t)
 {
-    // Linux tty queues have fixed sizes; the request is accepted as a hint.
+    // The tty's own queues have fixed sizes; ours in front of its input takes
+    // the size asked for, the output size is a hint.
     CallGuard guard(m_sync);
-    return guard ? okStatus() : closedError();
+    if (!guard) return closedError();
+    if (inQueue) m_in.setSize(inQueue);
+    return okStatus();
 }
 
 Status PosixTty::purge(uint32_t flags)
@@ -133,6 +136,7 @@ Status PosixTty::purge(uint32_t flags)
         (flags & PURGE_TXABORT ? unsigned(WaitWrite) : 0u) | (flags & PURGE_RXABORT ? unsigned(WaitRead) : 0u));
     if ((flags & (PURGE_TXCLEAR | PURGE_RXCLEAR)) && ::tcflush(m_fd, flushSelector(flags)) != 0)
         return errnoError(errno, "emptying the queues (tcflush)");
+    if (flags & PURGE_RXCLEAR) m_in.clear();
     return okStatus();
 }
 
@@ -182,8 +186,8 @@ Status PosixTty::escape(EscapeFunction function)
 
 Result<uint32_t> PosixTty::bytesWaiting() const
 {
-    int n = 0;
-    if (::ioctl(m_fd, FIONREAD, &n) != 0) return errnoError(errno, "counting the bytes waiting (FIONREAD)");
+    const ssize_t n = m_in.waiting(m_fd);
+    if (n < 0) return errnoError(errno, "counting the bytes waiting (FIONREAD)");
     return uint32_t(n);
 }
 

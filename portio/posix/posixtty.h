@@ -1,5 +1,6 @@
 #pragma once
 
+#include "inputqueue.h"
 #include "portio/port.h"
 #include "portio/portsync.h"
 #include "termios2.h"
@@ -52,6 +53,7 @@ private:
     const OpenPurpose m_purpose;
     const bool m_uart;
     PortSync m_sync;
+    InputQueue m_in;
     std::atomic<bool> m_gone { false };
 
     mutable std::mutex m_stateMutex;

@@ -81,7 +81,7 @@ IoResult PosixTty::read(void* buffer, size_t n)
     size_t have = 0;
     auto lastByte = start;
     for (;;) {
-        const ssize_t r = have < n ? ::read(m_fd, p + have, n - have) : 0;
+        const ssize_t r = have < n ? m_in.read(m_fd, p + have, n - have) : 0;
         if (r > 0) {
             have += size_t(r);
             lastByte = Clock::now();

@@ -114,6 +114,29 @@ TEST(VerifyRun, ACleanBoardOfNinetySixPortsPasses)
     EXPECT_TRUE(r.pass);
 }
 
+// A busy line wakes its receiver when a read has filled, not at every batch
+// of characters the board moves (about 500 a second): at 96 ports the waking
+// was nearly all of a run's cost.
+TEST(VerifyRun, ABusyLineWakesItsReaderAndWriterOnlyAFewTimesASecond)
+{
+    portio::DeviceNamespace ns;
+    auto config = vboard::parseBoardOption("ports=4");
+    ASSERT_TRUE(config);
+    const auto board = vboard::installVirtualBoard(ns, *config);
+    VerifySettings s;
+    s.duration = std::chrono::seconds(1);
+    s.latencySamples = 0;
+    s.minRate = 0;
+    const auto r = VerifyRun(ns, { "COM3", "COM4", "COM5", "COM6" }, { 0, 1, 2, 3 }, s).run();
+    ASSERT_TRUE(r.pass);
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_GE(r.ports[size_t(i)].bytesReceived, 11520u / 2) << i;
+        // Ten full reads a second, the modem check and the tail of the run.
+        EXPECT_LT(board->readerWakeUps(i), 60u) << i;
+        EXPECT_LT(board->writerWakeUps(i), 60u) << i;
+    }
+}
+
 struct FaultCase {
     const char* board;
     const char* wiring;
