@@ -5,16 +5,29 @@
 #include <QKeyEvent>
 #include <QKeySequence>
 
+#include <algorithm>
 #include <optional>
+#include <vector>
 
 namespace {
+
+// Parsed once: every key press asks, and parsing the table costs more than
+// writing the key's byte.
+const std::vector<QKeySequence>& acceleratorKeys()
+{
+    static const std::vector<QKeySequence> keys = [] {
+        std::vector<QKeySequence> parsed;
+        for (const auto& accel : menus::accelerators())
+            parsed.emplace_back(QString::fromLatin1(accel.keys));
+        return parsed;
+    }();
+    return keys;
+}
 
 bool isAccelerator(const QKeyEvent& event)
 {
     const QKeySequence pressed(event.keyCombination());
-    for (const auto& accel : menus::accelerators())
-        if (QKeySequence(QString::fromLatin1(accel.keys)) == pressed) return true;
-    return false;
+    return std::ranges::find(acceleratorKeys(), pressed) != acceleratorKeys().end();
 }
 
 // Keys whose byte does not depend on what text the platform attaches.

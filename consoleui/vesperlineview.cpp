@@ -2,6 +2,7 @@
 
 #include "console/torturehook.h"
 #include "consoleframe.h"
+#include "heldlayout.h"
 #include "linestatuslink.h"
 #include "portsettingsrun.h"
 #include "recview.h"
@@ -17,6 +18,7 @@
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLoggingCategory>
+#include <QTextDocument>
 
 #include <functional>
 #include <new>
@@ -29,6 +31,10 @@ CVesperlineView::CVesperlineView(const ConsoleEnvironment& environment, QWidget*
     : QPlainTextEdit(parent)
     , ConsoleTarget(environment)
 {
+    auto* text = new QTextDocument(this);
+    m_layout = new HeldLayout(text);
+    text->setDocumentLayout(m_layout);
+    setDocument(text);
     setLineWrapMode(QPlainTextEdit::NoWrap);
     setAccessibleName(QString::fromLatin1(txt::ConsolePaneName));
     // Composed and input-method text is typed too.
@@ -103,15 +109,35 @@ void CVesperlineView::keyPressEvent(QKeyEvent* event)
 {
     // The pane shows the key first; then the typed bytes go to the port.
     // Only what the key really types goes out: not the clipboard and undo keys.
-    QPlainTextEdit::keyPressEvent(event);
-    sendTyped(typedText(*event));
+    const TypedText typed = typedText(*event);
+    showThenSend([&] { QPlainTextEdit::keyPressEvent(event); }, typed);
 }
 
 void CVesperlineView::inputMethodEvent(QInputMethodEvent* event)
 {
     // Text still being composed (the preedit) is not typed yet; only the commit is.
-    QPlainTextEdit::inputMethodEvent(event);
-    sendTyped(latin1Text(event->commitString()));
+    const TypedText typed = latin1Text(event->commitString());
+    showThenSend([&] { QPlainTextEdit::inputMethodEvent(event); }, typed);
+}
+
+void CVesperlineView::showThenSend(const std::function<void()>& show, const TypedText& typed)
+{
+    // The key's text is in the pane before its byte goes out, but shaping the
+    // line takes several times as long as the write: the layout waits until
+    // the byte has gone.
+    m_layout->hold();
+    show();
+    sendTyped(typed);
+    m_layout->release();
+    ensureCursorVisible(); // with the line laid out as it is now
+}
+
+void CVesperlineView::paintEvent(QPaintEvent* event)
+{
+    // A write the driver holds back keeps the windows painted while it waits:
+    // the key it is for shows in full meanwhile.
+    m_layout->release();
+    QPlainTextEdit::paintEvent(event);
 }
 
 void CVesperlineView::sendTyped(const TypedText& typed)

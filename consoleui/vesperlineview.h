@@ -4,9 +4,11 @@
 
 #include <QPlainTextEdit>
 
+#include <functional>
 #include <memory>
 
 class ConsoleFrame;
+class HeldLayout;
 class CRecView;
 class LineStatusLink;
 struct TypedText;
@@ -41,12 +43,15 @@ public:
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void inputMethodEvent(QInputMethodEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
     ConsoleSession::Events sessionEvents() override;
 
 private:
+    void showThenSend(const std::function<void()>& show, const TypedText& typed);
     void sendTyped(const TypedText& typed);
 
     std::unique_ptr<LineStatusLink> m_lineStatus;
+    HeldLayout* m_layout; // owned by the pane's document
 };
 
 // The most recently constructed console view; null after any view's
