@@ -17,14 +17,8 @@ namespace portio {
 namespace {
 
 constexpr auto kConnectLimit = std::chrono::seconds(5);
-constexpr auto kAnswerLimit = std::chrono::seconds(2);
+constexpr auto kSendLimit = std::chrono::seconds(2);
 constexpr size_t kInputCap = size_t(1) << 20;
-
-int answerKey(uint8_t code, const std::string& value)
-{
-    const bool control = code == rfc2217::SET_CONTROL && !value.empty();
-    return code * 8 + (control ? rfc2217::controlFamily(uint8_t(value[0])) : 0);
-}
 
 uint32_t errorFlags(uint8_t line)
 {
@@ -187,7 +181,7 @@ void Rfc2217Port::onComPort(const std::string& sub)
     else if (what == rfc2217::NOTIFY_MODEMSTATE && !value.empty())
         m_modem = uint8_t(value[0]) & rfc2217::MODEM_LEVELS;
     else
-        m_answers[answerKey(what, value)] = value;
+        matchAnswer(what, value);
     if (what == rfc2217::PURGE_DATA && !value.empty()
         && (uint8_t(value[0]) == rfc2217::PURGE_RX || uint8_t(value[0]) == rfc2217::PURGE_BOTH))
         m_in.clear();
@@ -277,30 +271,13 @@ void Rfc2217Port::flushOutbox()
     (void)sendWire({}, Clock::now(), false, 0);
 }
 
-Status Rfc2217Port::sendCommand(uint8_t code, const std::string& value)
+Status Rfc2217Port::transmit(uint8_t code, const std::string& value)
 {
     const std::string wire = telnet::subnegotiation(rfc2217::COM_PORT_OPTION, std::string(1, char(code)) + value);
     std::lock_guard send(m_sendMutex);
-    const Sent sent = sendWire(wire, Clock::now() + kAnswerLimit, false, 0);
+    const Sent sent = sendWire(wire, Clock::now() + kSendLimit, false, 0);
     if (sent.count > 0 && sent.count < wire.size()) m_owed += wire.substr(sent.count);
     return sent.status;
-}
-
-Result<std::string> Rfc2217Port::ask(uint8_t code, const std::string& value, const std::string& what)
-{
-    std::lock_guard one(m_askMutex);
-    const int key = answerKey(code, value);
-    {
-        std::lock_guard lock(m_mutex);
-        m_answers.erase(key);
-    }
-    if (auto e = sendCommand(code, value)) return e;
-    Lock lock(m_mutex);
-    m_cv.wait_until(lock, Clock::now() + kAnswerLimit, [&] { return m_closing || m_gone || m_answers.contains(key); });
-    if (auto it = m_answers.find(key); it != m_answers.end()) return it->second;
-    if (m_closing) return closedError();
-    if (m_gone) return *m_gone;
-    return makeError(ErrorCode::TimedOut, "the server at " + m_where + " did not answer " + what);
 }
 
 } // namespace portio

@@ -7,7 +7,6 @@
 
 #include <condition_variable>
 #include <deque>
-#include <map>
 #include <mutex>
 #include <optional>
 #include <thread>
@@ -51,6 +50,16 @@ private:
         size_t count = 0; // wire bytes that went out
         Status status;
     };
+    // A request sent to the server whose answer has not come. Answers are
+    // matched to these, so that a late answer never passes for another's.
+    struct Request {
+        uint64_t id = 0;
+        uint8_t code = 0;
+        std::string value;
+        bool awaited = false; // someone waits for the answer; else it is only absorbed
+        Clock::time_point sent;
+        std::optional<std::string> answer;
+    };
 
     // rfc2217link.cpp: the connection.
     Status start(OpenPurpose purpose, Clock::time_point deadline);
@@ -65,6 +74,10 @@ private:
     Sent sendWire(std::string wire, std::optional<Clock::time_point> deadline, bool data, PortSync::Ticket ticket);
     WaitOutcome waitWritable(bool data, PortSync::Ticket ticket, std::optional<Clock::duration> limit);
     void flushOutbox();
+    uint64_t expect(uint8_t code, const std::string& value, bool awaited);
+    void matchAnswer(uint8_t code, const std::string& value);
+    bool answerAwaited() const;
+    Status transmit(uint8_t code, const std::string& value);
     Status sendCommand(uint8_t code, const std::string& value);
     Result<std::string> ask(uint8_t code, const std::string& value, const std::string& what);
 
@@ -92,7 +105,8 @@ private:
     std::condition_variable m_cv;
     telnet::Options m_options;
     std::deque<uint8_t> m_in;
-    std::map<int, std::string> m_answers;
+    std::deque<Request> m_requests;
+    uint64_t m_lastRequest = 0;
     std::string m_outbox; // negotiation answers the receiver could not send itself
     std::optional<PortError> m_gone;
     bool m_closing = false;
@@ -106,7 +120,6 @@ private:
 
     std::mutex m_sendMutex;
     std::string m_owed; // the rest of a unit a time-out cut in two; goes out first
-    std::mutex m_askMutex;
     std::mutex m_closeMutex;
     bool m_closed = false;
 };
