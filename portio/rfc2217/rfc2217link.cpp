@@ -180,6 +180,8 @@ void Rfc2217Port::onComPort(const std::string& sub)
         m_errors |= errorFlags(uint8_t(value[0]));
     else if (what == rfc2217::NOTIFY_MODEMSTATE && !value.empty())
         m_modem = uint8_t(value[0]) & rfc2217::MODEM_LEVELS;
+    else if (what == rfc2217::FLOWCONTROL_SUSPEND || what == rfc2217::FLOWCONTROL_RESUME)
+        m_suspended = what == rfc2217::FLOWCONTROL_SUSPEND;
     else
         matchAnswer(what, value);
     if (what == rfc2217::PURGE_DATA && !value.empty()
@@ -216,6 +218,25 @@ WaitOutcome Rfc2217Port::waitWritable(bool data, PortSync::Ticket ticket, std::o
     return rc == 0 ? WaitOutcome::TimedOut : WaitOutcome::Ready;
 }
 
+// The server's flow control holds our data back, not our commands: a setting
+// or a purge must still reach a server that waits for the far end.
+Status Rfc2217Port::waitResumed(std::optional<Clock::time_point> deadline, PortSync::Ticket ticket)
+{
+    Lock lock(m_mutex);
+    const auto aborted = [&] { return m_sync.ticket(WaitWrite) != ticket; };
+    const auto go = [&] { return !m_suspended || m_closing || m_gone || aborted(); };
+    if (deadline)
+        m_cv.wait_until(lock, *deadline, go);
+    else
+        m_cv.wait(lock, go);
+    if (m_closing) return closedError();
+    if (m_gone) return *m_gone;
+    if (aborted()) return makeError(ErrorCode::Aborted, "the write was aborted");
+    if (m_suspended)
+        return makeError(ErrorCode::TimedOut, "the server at " + m_where + " held the data back (flow control)");
+    return okStatus();
+}
+
 // Expects m_sendMutex held. Sends what is owed and the receiver's answers
 // first; the count is of `wire` alone. What of the prefix did not go stays owed.
 Rfc2217Port::Sent Rfc2217Port::sendWire(
@@ -231,6 +252,7 @@ Rfc2217Port::Sent Rfc2217Port::sendWire(
     size_t k = 0;
     Status status;
     while (k < full.size() && status.ok()) {
+        if (data && !(status = waitResumed(deadline, ticket)).ok()) break;
         const ssize_t w = ::send(m_socket, full.data() + k, full.size() - k, MSG_NOSIGNAL | MSG_DONTWAIT);
         if (w > 0) {
             k += size_t(w);

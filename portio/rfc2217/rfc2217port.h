@@ -72,6 +72,7 @@ private:
     void setGone(PortError error);
     std::optional<PortError> failure() const;
     Sent sendWire(std::string wire, std::optional<Clock::time_point> deadline, bool data, PortSync::Ticket ticket);
+    Status waitResumed(std::optional<Clock::time_point> deadline, PortSync::Ticket ticket);
     WaitOutcome waitWritable(bool data, PortSync::Ticket ticket, std::optional<Clock::duration> limit);
     void flushOutbox();
     uint64_t expect(uint8_t code, const std::string& value, bool awaited);
@@ -111,6 +112,7 @@ private:
     std::optional<PortError> m_gone;
     bool m_closing = false;
     std::optional<uint8_t> m_modem;
+    bool m_suspended = false; // the server asked us to hold our data back
     uint32_t m_errors = 0;
     uint32_t m_mask = 0;
     uint64_t m_maskGen = 0;

@@ -166,6 +166,38 @@ TEST(Rfc2217Server, AnswersFindTheirOwnRequestWhenTheyComeLateAndOutOfOrder)
     }
 }
 
+// While the server has suspended our data, writes wait: they end at their
+// time-out with nothing sent, or go out whole once it resumes. Settings are
+// commands, not data, and still go through.
+TEST(Rfc2217Server, WritesWaitWhileTheServerSuspendsOurData)
+{
+    ScriptedServer server(
+        ScriptedServer::Start::OfferComPort, echo, ScriptedServer::notice(rfc2217::FLOWCONTROL_SUSPEND, {}));
+    auto port = openAt(server.target());
+    ASSERT_TRUE(port) << port.error().text;
+    ASSERT_FALSE((*port)->setTimeouts({ 0, 0, 0, 0, 300 }));
+    const auto start = std::chrono::steady_clock::now();
+    const IoResult held = (*port)->write("held", 4);
+    EXPECT_GE(std::chrono::steady_clock::now() - start, 300ms);
+    EXPECT_EQ(held.error.code, ErrorCode::TimedOut) << held.error.text;
+    EXPECT_EQ(held.count, 0u);
+    EXPECT_NE(held.error.text.find("after 0 of 4 bytes"), std::string::npos) << held.error.text;
+    Dcb d;
+    d.BaudRate = 9600;
+    EXPECT_FALSE((*port)->setState(d));
+
+    ASSERT_FALSE((*port)->setTimeouts({}));
+    IoResult resumed;
+    std::thread writer([&] { resumed = (*port)->write("resumed", 7); });
+    std::this_thread::sleep_for(200ms);
+    EXPECT_EQ(server.received(), "");
+    server.push(ScriptedServer::notice(rfc2217::FLOWCONTROL_RESUME, {}));
+    writer.join();
+    EXPECT_TRUE(resumed.ok()) << resumed.error.text;
+    EXPECT_EQ(resumed.count, 7u);
+    EXPECT_TRUE(waitFor([&] { return server.received() == "resumed"; })) << server.received();
+}
+
 TEST(Rfc2217Server, TargetsAreCheckedWhenDefinedAndConnectedOnlyWhenOpened)
 {
     DeviceNamespace ns;
