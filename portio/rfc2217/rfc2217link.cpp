@@ -19,6 +19,9 @@ namespace {
 constexpr auto kConnectLimit = std::chrono::seconds(5);
 constexpr auto kSendLimit = std::chrono::seconds(2);
 constexpr size_t kInputCap = size_t(1) << 20;
+// How far past a full input queue the receiver reads to reach an awaited
+// answer: more than the socket buffers of both ends hold.
+constexpr size_t kAnswerLookahead = size_t(64) << 20;
 
 uint32_t errorFlags(uint8_t line)
 {
@@ -117,9 +120,12 @@ Status Rfc2217Port::negotiate(Clock::time_point deadline)
 bool Rfc2217Port::awaitRoom()
 {
     // A full input queue stops reading the socket: TCP then holds the server
-    // back instead of bytes being lost here.
+    // back instead of bytes being lost here. An answer someone waits for sits
+    // behind the data in flight, so for it the receiver reads on.
     Lock lock(m_mutex);
-    m_cv.wait(lock, [this] { return m_closing || m_in.size() < kInputCap; });
+    m_cv.wait(lock, [this] {
+        return m_closing || m_in.size() < kInputCap || (answerAwaited() && m_in.size() < kInputCap + kAnswerLookahead);
+    });
     return !m_closing;
 }
 

@@ -198,6 +198,41 @@ TEST(Rfc2217Server, WritesWaitWhileTheServerSuspendsOurData)
     EXPECT_TRUE(waitFor([&] { return server.received() == "resumed"; })) << server.received();
 }
 
+// A reader that stops: the input queue fills and the server is held back
+// through TCP, yet answers and notices behind the data still arrive, and
+// every byte is there, in order, when reading resumes.
+TEST(Rfc2217Server, AFullInputQueueHoldsTheServerBackButNotItsAnswers)
+{
+    ScriptedServer server(ScriptedServer::Start::OfferComPort, echo);
+    auto port = openAt(server.target());
+    ASSERT_TRUE(port) << port.error().text;
+    constexpr size_t kFlood = size_t(32) << 20;
+    server.flood(kFlood);
+    ASSERT_TRUE(waitFor([&] { return (*port)->clearCommError()->cbInQue >= (1u << 20); }));
+    EXPECT_GT(server.queued(), 0u);
+    server.push(ScriptedServer::notice(rfc2217::NOTIFY_MODEMSTATE, std::string(1, char(MS_CTS_ON | MS_DSR_ON))));
+    Dcb d;
+    d.BaudRate = 9600;
+    d.Parity = ODDPARITY;
+    const Status s = (*port)->setState(d);
+    EXPECT_FALSE(s) << s.text;
+    auto lines = (*port)->modemStatus();
+    ASSERT_TRUE(lines) << lines.error().text;
+    EXPECT_EQ(*lines, MS_CTS_ON | MS_DSR_ON);
+
+    ASSERT_FALSE((*port)->setTimeouts({ 0, 0, 5000, 0, 0 }));
+    std::string got(kFlood, '\0');
+    size_t have = 0;
+    for (IoResult r; have < kFlood; have += r.count) {
+        r = (*port)->read(got.data() + have, kFlood - have);
+        ASSERT_TRUE(r.ok() && r.count > 0) << "after " << have << " bytes: " << r.error.text;
+    }
+    size_t wrong = 0;
+    for (size_t i = 0; i < kFlood; ++i)
+        wrong += uint8_t(got[i]) != i % 251;
+    EXPECT_EQ(wrong, 0u);
+}
+
 TEST(Rfc2217Server, TargetsAreCheckedWhenDefinedAndConnectedOnlyWhenOpened)
 {
     DeviceNamespace ns;
