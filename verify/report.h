@@ -5,6 +5,7 @@
 
 #include "portio/linecounters.h"
 
+#include <chrono>
 #include <optional>
 #include <string>
 #include <vector>
@@ -22,6 +23,8 @@ struct ModemCheck {
     enum class State : uint8_t { NotAvailable, Passed, Failed };
     State state = State::NotAvailable;
     std::string detail;
+    std::chrono::milliseconds waited { 0 }; // the longest a line took to follow
+    std::chrono::milliseconds limit { 0 }; // how long each line was given
 };
 
 const char* modemStateName(ModemCheck::State state);

@@ -39,6 +39,7 @@ public:
     Status escape(EscapeFunction function) override;
     Result<ComStat> clearCommError() override;
     Result<uint32_t> modemStatus() override;
+    std::chrono::milliseconds modemStatusDelay() const override;
     IoResult read(void* buffer, size_t n) override;
     IoResult write(const void* buffer, size_t n) override;
     Status transmitChar(uint8_t byte) override;
