@@ -30,6 +30,11 @@ IoResult Port::writeNow(const void*, size_t)
     return {};
 }
 
+std::chrono::milliseconds Port::modemStatusDelay() const
+{
+    return std::chrono::milliseconds(0);
+}
+
 Result<LineCounters> Port::lineCounters()
 {
     return makeError(ErrorCode::NotSupported, "the port keeps no line-error counters");

@@ -4,6 +4,7 @@
 #include "linecounters.h"
 #include "porterror.h"
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -71,6 +72,10 @@ public:
     // Line errors since the last call (and clears them), bytes waiting.
     virtual Result<ComStat> clearCommError() = 0;
     virtual Result<uint32_t> modemStatus() = 0;
+    // How long a change of the input modem lines may take to show in
+    // modemStatus(): nothing on a local device; a remote server reports the
+    // lines only when it next looks at them.
+    virtual std::chrono::milliseconds modemStatusDelay() const;
     // The driver's line-error totals; NotSupported where the device keeps
     // none (a pseudo-terminal), so that "no errors" is never made up.
     virtual Result<LineCounters> lineCounters();

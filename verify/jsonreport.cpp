@@ -51,7 +51,8 @@ json portJson(const PortReport& p)
     // Always the same shape, so that a reader of latency_us.median never meets a string in its place.
     j["latency_us"] = p.latency ? json { { "median", p.latency->medianUs }, { "p99", p.latency->p99Us } }
                                 : json { { "median", "not available" }, { "p99", "not available" } };
-    j["modem_lines"] = { { "result", modemStateName(p.modem.state) }, { "detail", p.modem.detail } };
+    j["modem_lines"] = { { "result", modemStateName(p.modem.state) }, { "detail", p.modem.detail },
+        { "waited_ms", p.modem.waited.count() }, { "limit_ms", p.modem.limit.count() } };
     j["timeline"] = { { "interval_s", p.timeline.intervalS }, { "bytes_received", p.timeline.bytes } };
     j["events"] = eventsJson(p.timeline);
     j["events_left_out"] = p.timeline.eventsLeftOut;

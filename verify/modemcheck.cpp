@@ -1,5 +1,6 @@
 #include "modemcheck.h"
 
+#include <algorithm>
 #include <thread>
 
 namespace verify {
@@ -34,18 +35,27 @@ bool stopped(const std::atomic<bool>* stop)
     return stop && stop->load();
 }
 
+struct Followed {
+    bool followed;
+    std::chrono::milliseconds took;
+};
+
 // Modem lines settle in microseconds on a board, in a few milliseconds
 // through a USB adapter: polled, since not every driver signals changes.
 // A stopped run does not wait out the time-out of a line that never follows.
-Result<bool> follows(Port& watcher, const Step& step, std::chrono::milliseconds timeout, const std::atomic<bool>* stop)
+Result<Followed> follows(
+    Port& watcher, const Step& step, std::chrono::milliseconds limit, const std::atomic<bool>* stop)
 {
-    const auto end = std::chrono::steady_clock::now() + timeout;
+    const auto start = std::chrono::steady_clock::now();
+    const auto took = [&] {
+        return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+    };
     for (;;) {
         auto status = watcher.modemStatus();
         if (!status) return status.error();
         const uint32_t seen = *status & step.lines;
-        if (seen == (step.on ? step.lines : 0)) return true;
-        if (std::chrono::steady_clock::now() >= end || stopped(stop)) return false;
+        if (seen == (step.on ? step.lines : 0)) return Followed { true, took() };
+        if (took() >= limit || stopped(stop)) return Followed { false, took() };
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
 }
@@ -56,17 +66,20 @@ ModemCheck checkModemLines(
     Port& driver, Port& watcher, std::chrono::milliseconds timeout, const std::atomic<bool>* stop)
 {
     if (auto s = watcher.modemStatus(); !s) return notAvailable(s.error());
+    // A remote port learns of a change only when its server next looks.
+    ModemCheck check { ModemCheck::State::Passed, {}, {}, std::max(timeout, watcher.modemStatusDelay()) };
     for (const Step& step : Steps) {
         if (auto e = driver.escape(step.function)) {
             if (e.code == ErrorCode::NotSupported) return notAvailable(e);
-            return { ModemCheck::State::Failed, e.text };
+            return { ModemCheck::State::Failed, e.text, check.waited, check.limit };
         }
-        auto ok = follows(watcher, step, timeout, stop);
+        auto ok = follows(watcher, step, check.limit, stop);
         if (!ok) return notAvailable(ok.error());
         if (stopped(stop)) return { ModemCheck::State::NotAvailable, "the run was stopped" };
-        if (!*ok) return { ModemCheck::State::Failed, step.text };
+        check.waited = std::max(check.waited, ok->took);
+        if (!ok->followed) return { ModemCheck::State::Failed, step.text, check.waited, check.limit };
     }
-    return { ModemCheck::State::Passed, {} };
+    return check;
 }
 
 } // namespace verify

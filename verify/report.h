@@ -24,6 +24,8 @@ struct ModemCheck {
     enum class State : uint8_t { NotAvailable, Passed, Failed };
     State state = State::NotAvailable;
     std::string detail;
+    std::chrono::milliseconds waited { 0 }; // the longest a line took to follow
+    std::chrono::milliseconds limit { 0 }; // how long each line was given
 };
 
 const char* modemStateName(ModemCheck::State state);

@@ -33,6 +33,13 @@ int failures(const RunReport& r)
     return n;
 }
 
+// With the longest wait for a line, which on a remote port is the server's.
+std::string modemText(const PortReport& p)
+{
+    if (p.modem.state == ModemCheck::State::NotAvailable) return modemStateName(p.modem.state);
+    return format("%s %.1fs", modemStateName(p.modem.state), double(p.modem.waited.count()) / 1000);
+}
+
 } // namespace
 
 std::string summaryTable(const RunReport& r)
@@ -46,7 +53,7 @@ std::string summaryTable(const RunReport& r)
             p.pass ? "pass" : "FAIL", (unsigned long long)p.bytesSent, (unsigned long long)p.bytesReceived,
             (unsigned long long)c.lost, (unsigned long long)c.corrupt, (unsigned long long)c.duplicate,
             (unsigned long long)c.reordered, (unsigned long long)c.misrouted, lineErrorsText(p).c_str(),
-            p.lineRateFraction, latencyText(p).c_str(), modemStateName(p.modem.state), p.reason.c_str());
+            p.lineRateFraction, latencyText(p).c_str(), modemText(p).c_str(), p.reason.c_str());
     }
     s += format("%s: %d of %zu ports passed in %.1f s%s\n", r.pass ? "PASS" : "FAIL", int(r.ports.size()) - failures(r),
         r.ports.size(), r.durationS, r.interrupted ? " (interrupted)" : "");

@@ -17,14 +17,11 @@ namespace portio {
 namespace {
 
 constexpr auto kConnectLimit = std::chrono::seconds(5);
-constexpr auto kAnswerLimit = std::chrono::seconds(2);
+constexpr auto kSendLimit = std::chrono::seconds(2);
 constexpr size_t kInputCap = size_t(1) << 20;
-
-int answerKey(uint8_t code, const std::string& value)
-{
-    const bool control = code == rfc2217::SET_CONTROL && !value.empty();
-    return code * 8 + (control ? rfc2217::controlFamily(uint8_t(value[0])) : 0);
-}
+// How far past a full input queue the receiver reads to reach an awaited
+// answer: more than the socket buffers of both ends hold.
+constexpr size_t kAnswerLookahead = size_t(64) << 20;
 
 uint32_t errorFlags(uint8_t line)
 {
@@ -123,9 +120,12 @@ Status Rfc2217Port::negotiate(Clock::time_point deadline)
 bool Rfc2217Port::awaitRoom()
 {
     // A full input queue stops reading the socket: TCP then holds the server
-    // back instead of bytes being lost here.
+    // back instead of bytes being lost here. An answer someone waits for sits
+    // behind the data in flight, so for it the receiver reads on.
     Lock lock(m_mutex);
-    m_cv.wait(lock, [this] { return m_closing || m_in.size() < kInputCap; });
+    m_cv.wait(lock, [this] {
+        return m_closing || m_in.size() < kInputCap || (answerAwaited() && m_in.size() < kInputCap + kAnswerLookahead);
+    });
     return !m_closing;
 }
 
@@ -186,8 +186,10 @@ void Rfc2217Port::onComPort(const std::string& sub)
         m_errors |= errorFlags(uint8_t(value[0]));
     else if (what == rfc2217::NOTIFY_MODEMSTATE && !value.empty())
         m_modem = uint8_t(value[0]) & rfc2217::MODEM_LEVELS;
+    else if (what == rfc2217::FLOWCONTROL_SUSPEND || what == rfc2217::FLOWCONTROL_RESUME)
+        m_suspended = what == rfc2217::FLOWCONTROL_SUSPEND;
     else
-        m_answers[answerKey(what, value)] = value;
+        matchAnswer(what, value);
     if (what == rfc2217::PURGE_DATA && !value.empty()
         && (uint8_t(value[0]) == rfc2217::PURGE_RX || uint8_t(value[0]) == rfc2217::PURGE_BOTH))
         m_in.clear();
@@ -222,6 +224,25 @@ WaitOutcome Rfc2217Port::waitWritable(bool data, PortSync::Ticket ticket, std::o
     return rc == 0 ? WaitOutcome::TimedOut : WaitOutcome::Ready;
 }
 
+// The server's flow control holds our data back, not our commands: a setting
+// or a purge must still reach a server that waits for the far end.
+Status Rfc2217Port::waitResumed(std::optional<Clock::time_point> deadline, PortSync::Ticket ticket)
+{
+    Lock lock(m_mutex);
+    const auto aborted = [&] { return m_sync.ticket(WaitWrite) != ticket; };
+    const auto go = [&] { return !m_suspended || m_closing || m_gone || aborted(); };
+    if (deadline)
+        m_cv.wait_until(lock, *deadline, go);
+    else
+        m_cv.wait(lock, go);
+    if (m_closing) return closedError();
+    if (m_gone) return *m_gone;
+    if (aborted()) return makeError(ErrorCode::Aborted, "the write was aborted");
+    if (m_suspended)
+        return makeError(ErrorCode::TimedOut, "the server at " + m_where + " held the data back (flow control)");
+    return okStatus();
+}
+
 // Expects m_sendMutex held. Sends what is owed and the receiver's answers
 // first; the count is of `wire` alone. What of the prefix did not go stays owed.
 Rfc2217Port::Sent Rfc2217Port::sendWire(
@@ -237,6 +258,7 @@ Rfc2217Port::Sent Rfc2217Port::sendWire(
     size_t k = 0;
     Status status;
     while (k < full.size() && status.ok()) {
+        if (data && !(status = waitResumed(deadline, ticket)).ok()) break;
         const ssize_t w = ::send(m_socket, full.data() + k, full.size() - k, MSG_NOSIGNAL | MSG_DONTWAIT);
         if (w > 0) {
             k += size_t(w);
@@ -277,30 +299,13 @@ void Rfc2217Port::flushOutbox()
     (void)sendWire({}, Clock::now(), false, 0);
 }
 
-Status Rfc2217Port::sendCommand(uint8_t code, const std::string& value)
+Status Rfc2217Port::transmit(uint8_t code, const std::string& value)
 {
     const std::string wire = telnet::subnegotiation(rfc2217::COM_PORT_OPTION, std::string(1, char(code)) + value);
     std::lock_guard send(m_sendMutex);
-    const Sent sent = sendWire(wire, Clock::now() + kAnswerLimit, false, 0);
+    const Sent sent = sendWire(wire, Clock::now() + kSendLimit, false, 0);
     if (sent.count > 0 && sent.count < wire.size()) m_owed += wire.substr(sent.count);
     return sent.status;
-}
-
-Result<std::string> Rfc2217Port::ask(uint8_t code, const std::string& value, const std::string& what)
-{
-    std::lock_guard one(m_askMutex);
-    const int key = answerKey(code, value);
-    {
-        std::lock_guard lock(m_mutex);
-        m_answers.erase(key);
-    }
-    if (auto e = sendCommand(code, value)) return e;
-    Lock lock(m_mutex);
-    m_cv.wait_until(lock, Clock::now() + kAnswerLimit, [&] { return m_closing || m_gone || m_answers.contains(key); });
-    if (auto it = m_answers.find(key); it != m_answers.end()) return it->second;
-    if (m_closing) return closedError();
-    if (m_gone) return *m_gone;
-    return makeError(ErrorCode::TimedOut, "the server at " + m_where + " did not answer " + what);
 }
 
 } // namespace portio

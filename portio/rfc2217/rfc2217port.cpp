@@ -120,6 +120,13 @@ Result<uint32_t> Rfc2217Port::modemStatus()
     return uint32_t(*m_modem);
 }
 
+// The option has no way to ask for the modem lines: servers look at them
+// about once a second and send a notice when they changed.
+std::chrono::milliseconds Rfc2217Port::modemStatusDelay() const
+{
+    return std::chrono::seconds(3);
+}
+
 Status Rfc2217Port::transmitChar(uint8_t byte)
 {
     // A byte ahead of the queue would have to overtake what the socket holds; in order it is.

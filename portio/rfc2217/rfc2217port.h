@@ -7,7 +7,6 @@
 
 #include <condition_variable>
 #include <deque>
-#include <map>
 #include <mutex>
 #include <optional>
 #include <thread>
@@ -40,6 +39,7 @@ public:
     Status escape(EscapeFunction function) override;
     Result<ComStat> clearCommError() override;
     Result<uint32_t> modemStatus() override;
+    std::chrono::milliseconds modemStatusDelay() const override;
     IoResult read(void* buffer, size_t n) override;
     IoResult write(const void* buffer, size_t n) override;
     Status transmitChar(uint8_t byte) override;
@@ -50,6 +50,16 @@ private:
     struct Sent {
         size_t count = 0; // wire bytes that went out
         Status status;
+    };
+    // A request sent to the server whose answer has not come. Answers are
+    // matched to these, so that a late answer never passes for another's.
+    struct Request {
+        uint64_t id = 0;
+        uint8_t code = 0;
+        std::string value;
+        bool awaited = false; // someone waits for the answer; else it is only absorbed
+        Clock::time_point sent;
+        std::optional<std::string> answer;
     };
 
     // rfc2217link.cpp: the connection.
@@ -63,8 +73,13 @@ private:
     void setGone(PortError error);
     std::optional<PortError> failure() const;
     Sent sendWire(std::string wire, std::optional<Clock::time_point> deadline, bool data, PortSync::Ticket ticket);
+    Status waitResumed(std::optional<Clock::time_point> deadline, PortSync::Ticket ticket);
     WaitOutcome waitWritable(bool data, PortSync::Ticket ticket, std::optional<Clock::duration> limit);
     void flushOutbox();
+    uint64_t expect(uint8_t code, const std::string& value, bool awaited);
+    void matchAnswer(uint8_t code, const std::string& value);
+    bool answerAwaited() const;
+    Status transmit(uint8_t code, const std::string& value);
     Status sendCommand(uint8_t code, const std::string& value);
     Result<std::string> ask(uint8_t code, const std::string& value, const std::string& what);
 
@@ -92,11 +107,13 @@ private:
     std::condition_variable m_cv;
     telnet::Options m_options;
     std::deque<uint8_t> m_in;
-    std::map<int, std::string> m_answers;
+    std::deque<Request> m_requests;
+    uint64_t m_lastRequest = 0;
     std::string m_outbox; // negotiation answers the receiver could not send itself
     std::optional<PortError> m_gone;
     bool m_closing = false;
     std::optional<uint8_t> m_modem;
+    bool m_suspended = false; // the server asked us to hold our data back
     uint32_t m_errors = 0;
     uint32_t m_mask = 0;
     uint64_t m_maskGen = 0;
@@ -106,7 +123,6 @@ private:
 
     std::mutex m_sendMutex;
     std::string m_owed; // the rest of a unit a time-out cut in two; goes out first
-    std::mutex m_askMutex;
     std::mutex m_closeMutex;
     bool m_closed = false;
 };

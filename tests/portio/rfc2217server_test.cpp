@@ -4,133 +4,20 @@
 #include "portio/devicenamespace.h"
 #include "portio/rfc2217/rfc2217codes.h"
 #include "portio/rfc2217/telnetcodec.h"
+#include "tests/support/scriptedserver.h"
+#include "tests/support/waitfor.h"
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <chrono>
-#include <functional>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
 #include <thread>
-#include <unistd.h>
 
 using namespace portio;
 
 namespace {
 
-// Answers the client's COM-PORT requests as `answer` says; an empty answer is none.
-class ScriptedServer {
-public:
-    using Answer = std::function<std::string(uint8_t code, const std::string& value)>;
-    // Stall: offers the option and answers, but stops reading once data comes.
-    enum class Start { OfferComPort, RefuseComPort, HangUp, Stall };
-
-    // `notices` go out once, ahead of the first answers.
-    ScriptedServer(Start start, Answer answer, std::string notices = {})
-        : m_start(start)
-        , m_answer(std::move(answer))
-        , m_notices(std::move(notices))
-    {
-        m_listen = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in a {};
-        a.sin_family = AF_INET;
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t len = sizeof a;
-        ::bind(m_listen, reinterpret_cast<sockaddr*>(&a), sizeof a);
-        ::listen(m_listen, 1);
-        ::getsockname(m_listen, reinterpret_cast<sockaddr*>(&a), &len);
-        m_port = ntohs(a.sin_port);
-        m_thread = std::thread([this] { serve(); });
-    }
-    ~ScriptedServer()
-    {
-        m_stop = true;
-        m_thread.join();
-        ::close(m_listen);
-    }
-    std::string target() const { return "rfc2217://127.0.0.1:" + std::to_string(m_port); }
-    // Data sent in the same piece as the answer to a purge, before and after it.
-    ScriptedServer& aroundPurge(std::string before, std::string after)
-    {
-        m_beforePurge = std::move(before);
-        m_afterPurge = std::move(after);
-        return *this;
-    }
-
-private:
-    bool readable(int fd)
-    {
-        pollfd p { fd, POLLIN, 0 };
-        while (!m_stop)
-            if (::poll(&p, 1, 20) > 0) return true;
-        return false;
-    }
-
-    std::string reply(const telnet::Decoded& d)
-    {
-        std::string out;
-        for (auto n : d.negotiations) {
-            const bool comPort = n.option == rfc2217::COM_PORT_OPTION;
-            const bool yes = !comPort || m_start != Start::RefuseComPort;
-            if (n.verb == telnet::WILL) out += telnet::negotiation(yes ? telnet::DO : telnet::DONT, n.option);
-            if (n.verb == telnet::DO) out += telnet::negotiation(telnet::WILL, n.option);
-        }
-        if (!d.subnegotiations.empty()) out += std::exchange(m_notices, {});
-        for (const auto& sub : d.subnegotiations) {
-            const std::string a = m_answer(uint8_t(sub[1]), sub.substr(2));
-            const bool purge = uint8_t(sub[1]) == rfc2217::PURGE_DATA;
-            if (purge) out += m_beforePurge;
-            if (!a.empty())
-                out += telnet::subnegotiation(rfc2217::COM_PORT_OPTION, std::string(1, char(sub[1] + 100)) + a);
-            if (purge) out += m_afterPurge;
-        }
-        return out;
-    }
-
-    void serve()
-    {
-        while (readable(m_listen))
-            if (const int c = ::accept(m_listen, nullptr, nullptr); c >= 0) session(c);
-    }
-
-    void session(int c)
-    {
-        telnet::Decoder decoder;
-        uint8_t buf[4096];
-        ssize_t r;
-        // A hang-up reads the client's first request, so the close is an orderly one.
-        if (m_start == Start::HangUp && readable(c)) {
-            (void)::recv(c, buf, sizeof buf, 0);
-            (void)::send(c, "Port already in use\r\n", 21, MSG_NOSIGNAL);
-        }
-        while (m_start != Start::HangUp && readable(c) && (r = ::recv(c, buf, sizeof buf, 0)) > 0) {
-            telnet::Decoded d;
-            decoder.feed(buf, size_t(r), d);
-            const std::string out = reply(d);
-            (void)::send(c, out.data(), out.size(), MSG_NOSIGNAL);
-            if (m_start == Start::Stall && !d.data.empty())
-                while (!m_stop)
-                    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        }
-        ::close(c);
-    }
-
-    Start m_start;
-    Answer m_answer;
-    std::string m_notices;
-    std::string m_beforePurge, m_afterPurge; // set before the client connects
-    int m_listen = -1;
-    uint16_t m_port = 0;
-    std::atomic<bool> m_stop { false };
-    std::thread m_thread;
-};
-
-std::string echo(uint8_t, const std::string& value)
-{
-    return value;
-}
+using namespace std::chrono_literals;
+constexpr auto echo = ScriptedServer::echo;
 
 Result<PortPtr> openAt(const std::string& target)
 {
@@ -248,6 +135,102 @@ TEST(Rfc2217Server, APurgeOfReceivedDataDropsWhatCameBeforeTheServersAnswer)
     char buf[16] = {};
     const IoResult r = (*port)->read(buf, 5);
     EXPECT_EQ(std::string(buf, r.count), "fresh");
+}
+
+// The DTR and RTS levels of a setting are sent without waiting for their
+// answers; a server that answers them only with its answer to the next
+// request, behind it or ahead of it, must not have them taken for that answer.
+TEST(Rfc2217Server, AnswersFindTheirOwnRequestWhenTheyComeLateAndOutOfOrder)
+{
+    for (auto where : { ScriptedServer::Late::AfterNext, ScriptedServer::Late::BeforeNext }) {
+        SCOPED_TRACE(where == ScriptedServer::Late::AfterNext ? "after the next answer" : "ahead of the next answer");
+        ScriptedServer server(ScriptedServer::Start::OfferComPort, echo);
+        server.holdBack(
+            [n = 0](uint8_t code, const std::string& v) mutable {
+                const bool line
+                    = code == rfc2217::SET_CONTROL && (v[0] == rfc2217::DTR_OFF || v[0] == rfc2217::RTS_OFF);
+                return line && n++ < 2;
+            },
+            where);
+        auto port = openAt(server.target());
+        ASSERT_TRUE(port) << port.error().text;
+        Dcb d;
+        d.fDtrControl = DTR_CONTROL_DISABLE;
+        d.fRtsControl = RTS_CONTROL_DISABLE;
+        ASSERT_FALSE((*port)->setState(d));
+        for (auto f :
+            { EscapeFunction::SETDTR, EscapeFunction::SETRTS, EscapeFunction::CLRDTR, EscapeFunction::CLRRTS }) {
+            const Status s = (*port)->escape(f);
+            EXPECT_FALSE(s) << int(f) << ": " << s.text;
+        }
+    }
+}
+
+// While the server has suspended our data, writes wait: they end at their
+// time-out with nothing sent, or go out whole once it resumes. Settings are
+// commands, not data, and still go through.
+TEST(Rfc2217Server, WritesWaitWhileTheServerSuspendsOurData)
+{
+    ScriptedServer server(
+        ScriptedServer::Start::OfferComPort, echo, ScriptedServer::notice(rfc2217::FLOWCONTROL_SUSPEND, {}));
+    auto port = openAt(server.target());
+    ASSERT_TRUE(port) << port.error().text;
+    ASSERT_FALSE((*port)->setTimeouts({ 0, 0, 0, 0, 300 }));
+    const auto start = std::chrono::steady_clock::now();
+    const IoResult held = (*port)->write("held", 4);
+    EXPECT_GE(std::chrono::steady_clock::now() - start, 300ms);
+    EXPECT_EQ(held.error.code, ErrorCode::TimedOut) << held.error.text;
+    EXPECT_EQ(held.count, 0u);
+    EXPECT_NE(held.error.text.find("after 0 of 4 bytes"), std::string::npos) << held.error.text;
+    Dcb d;
+    d.BaudRate = 9600;
+    EXPECT_FALSE((*port)->setState(d));
+
+    ASSERT_FALSE((*port)->setTimeouts({}));
+    IoResult resumed;
+    std::thread writer([&] { resumed = (*port)->write("resumed", 7); });
+    std::this_thread::sleep_for(200ms);
+    EXPECT_EQ(server.received(), "");
+    server.push(ScriptedServer::notice(rfc2217::FLOWCONTROL_RESUME, {}));
+    writer.join();
+    EXPECT_TRUE(resumed.ok()) << resumed.error.text;
+    EXPECT_EQ(resumed.count, 7u);
+    EXPECT_TRUE(waitFor([&] { return server.received() == "resumed"; })) << server.received();
+}
+
+// A reader that stops: the input queue fills and the server is held back
+// through TCP, yet answers and notices behind the data still arrive, and
+// every byte is there, in order, when reading resumes.
+TEST(Rfc2217Server, AFullInputQueueHoldsTheServerBackButNotItsAnswers)
+{
+    ScriptedServer server(ScriptedServer::Start::OfferComPort, echo);
+    auto port = openAt(server.target());
+    ASSERT_TRUE(port) << port.error().text;
+    constexpr size_t kFlood = size_t(32) << 20;
+    server.flood(kFlood);
+    ASSERT_TRUE(waitFor([&] { return (*port)->clearCommError()->cbInQue >= (1u << 20); }));
+    EXPECT_GT(server.queued(), 0u);
+    server.push(ScriptedServer::notice(rfc2217::NOTIFY_MODEMSTATE, std::string(1, char(MS_CTS_ON | MS_DSR_ON))));
+    Dcb d;
+    d.BaudRate = 9600;
+    d.Parity = ODDPARITY;
+    const Status s = (*port)->setState(d);
+    EXPECT_FALSE(s) << s.text;
+    auto lines = (*port)->modemStatus();
+    ASSERT_TRUE(lines) << lines.error().text;
+    EXPECT_EQ(*lines, MS_CTS_ON | MS_DSR_ON);
+
+    ASSERT_FALSE((*port)->setTimeouts({ 0, 0, 5000, 0, 0 }));
+    std::string got(kFlood, '\0');
+    size_t have = 0;
+    for (IoResult r; have < kFlood; have += r.count) {
+        r = (*port)->read(got.data() + have, kFlood - have);
+        ASSERT_TRUE(r.ok() && r.count > 0) << "after " << have << " bytes: " << r.error.text;
+    }
+    size_t wrong = 0;
+    for (size_t i = 0; i < kFlood; ++i)
+        wrong += uint8_t(got[i]) != i % 251;
+    EXPECT_EQ(wrong, 0u);
 }
 
 TEST(Rfc2217Server, TargetsAreCheckedWhenDefinedAndConnectedOnlyWhenOpened)
