@@ -98,13 +98,17 @@ TEST(Cli, AFaultFailsTheRunAndTheReportsNameThePortAndCounter)
     // Every per-port field of the JSON that is a number or a word has its column.
     EXPECT_EQ(csv.substr(0, csv.find('\n')),
         "port,device,result,bytes_sent,bytes_received,lost,corrupt,duplicate,reordered,misrouted,framing,parity,"
-        "overrun,break,line_rate_fraction,latency_median_us,latency_p99_us,modem_lines,reason,first_error_expected_hex,"
-        "first_error_offset,first_error_received_hex,misrouted_from,modem_lines_detail,source");
+        "overrun,break,line_rate_fraction,latency_median_us,latency_p99_us,modem_lines,reason,events_left_out,"
+        "first_error_expected_hex,first_error_offset,first_error_received_hex,misrouted_from,modem_lines_detail,"
+        "modem_lines_limit_ms,modem_lines_waited_ms,source,timeline_interval_s");
     const json& com7 = r["ports"][4];
     const std::string tail = "," + com7["first_error"]["expected_hex"].get<std::string>() + ","
         + std::to_string(com7["first_error"]["offset"].get<uint64_t>()) + ","
         + com7["first_error"]["received_hex"].get<std::string>() + ",,"
-        + com7["modem_lines"]["detail"].get<std::string>() + ",COM7\n";
+        + com7["modem_lines"]["detail"].get<std::string>() + ","
+        + std::to_string(com7["modem_lines"]["limit_ms"].get<int64_t>()) + ","
+        + std::to_string(com7["modem_lines"]["waited_ms"].get<int64_t>()) + ",COM7,"
+        + com7["timeline"]["interval_s"].dump() + "\n";
     EXPECT_NE(csv.find(tail), std::string::npos) << tail << csv;
     EXPECT_EQ(p.out().rfind("FAIL: 7 of 8 ports passed", 0), 0u) << p.out();
 }

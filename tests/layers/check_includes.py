@@ -48,7 +48,7 @@ LAYERS = {
     "consoleui": (["consoleui/"], ["console", "portsel", "torture_ui", "res", "linestatus"], "widgets"),
     "verifyui": (["verifyui/"], ["verify", "portsel", "res"], "widgets"),
     "shell": (["shell/"], ["consoleui", "verifyui", "vboard", "res"], "widgets"),
-    "test_support": (["tests/support/"], ["portio"], "none"),
+    "test_support": (["tests/support/"], ["portio", "portio_rfc2217"], "none"),
     "test_support_qt": (["tests/support/qt*"], ["test_support", "res"], "widgets"),
     "tests": (["tests/", "bench/"], ["*"], "widgets"),
 }
