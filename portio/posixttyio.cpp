@@ -1,4 +1,5 @@
 #include "posixtty.h"
+#include "termios2.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -105,7 +106,14 @@ IoResult PosixTty::writeTimedOut(size_t sent, size_t n)
     // is the far end's already, and a flush would drop it after all.
     int queued = 0;
     if (::ioctl(m_fd, TIOCOUTQ, &queued) == 0 && queued > 0) {
+        // A UART goes on moving its queue into its transmit FIFO between
+        // the count and the flush; halted, it moves nothing, and the count
+        // is what the flush drops. (Not under XON/XOFF: restarting would
+        // override an XOFF the far end sent.)
+        const bool halt = !tty::softwareFlowOn(m_fd) && ::tcflow(m_fd, TCOOFF) == 0;
+        if (halt && ::ioctl(m_fd, TIOCOUTQ, &queued) != 0) queued = 0;
         (void)::tcflush(m_fd, TCOFLUSH);
+        if (halt) (void)::tcflow(m_fd, TCOON);
         sent -= std::min(sent, size_t(queued));
     }
     return { sent,
