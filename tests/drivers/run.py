@@ -25,7 +25,8 @@ import guest  # noqa: E402
 import peers  # noqa: E402
 
 DROP_EVERY = 997
-USB_DEVICE = "usb-serial,id=usbser,chardev=usbchr,bus=xhci.0"
+# The same port and serial number each time it is plugged in: the same device.
+USB_DEVICE = "usb-serial,id=usbser,chardev=usbchr,bus=xhci.0,port=1,serial=VL26A"
 
 
 def qemu_command(kernel, initrd, sock, out, accel, probe=False, steps=None):

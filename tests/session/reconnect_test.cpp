@@ -325,10 +325,18 @@ TEST(Reconnect, ARealAdapterUnpluggedAndPluggedInAgainMovesBytesAgain)
     // Plugged in again once it is gone for the system too.
     ASSERT_TRUE(waitFor([&] { return !std::filesystem::exists(replug->device); }, 20s));
     ASSERT_TRUE(replug->request("plug"));
-    ASSERT_TRUE(owner.waitFor([&] { return heard.changes == std::vector { Disconnected, Reconnected }; }, 30s));
-    EXPECT_EQ(heard.texts,
-        (std::vector<std::string> {
-            "COM43 (" + replug->device + ") disconnected", "COM43 (" + replug->device + ") reconnected" }));
+    // A real adapter's node may come before its driver takes opens: the
+    // session then says it is trying again before it reconnects.
+    const auto said = [&] {
+        std::string s;
+        for (const auto& t : heard.texts)
+            s += t + "; ";
+        return s;
+    };
+    ASSERT_TRUE(owner.waitFor([&] { return heard.changes.back() == Reconnected; }, 30s)) << said();
+    EXPECT_EQ(heard.texts.front(), "COM43 (" + replug->device + ") disconnected") << said();
+    EXPECT_LE(heard.changes.size(), 3u) << said();
+    if (heard.changes.size() == 3) EXPECT_EQ(heard.changes[1], Retrying) << said();
     EXPECT_TRUE(echoed(pattern(900, 4))) << "no bytes moved after the adapter came back";
     EXPECT_EQ(session.ClosePort(), 1);
 }
