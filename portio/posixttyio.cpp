@@ -16,6 +16,13 @@ namespace {
 // bytes without ever reporting POLLOUT in between.
 constexpr auto kWriteRetry = std::chrono::milliseconds(10);
 
+// An open tty whose device went: EIO once hung up; ENODEV from a USB serial
+// driver between the unplug and the hang-up.
+bool deviceWent(int err)
+{
+    return err == EIO || err == ENODEV;
+}
+
 bool retryable(int err)
 {
     return err == EAGAIN || err == EINTR;
@@ -86,7 +93,7 @@ IoResult PosixTty::read(void* buffer, size_t n)
         if (r > 0) {
             have += size_t(r);
             lastByte = Clock::now();
-        } else if (have < n && (r == 0 || errno == EIO)) {
+        } else if (have < n && (r == 0 || deviceWent(errno))) {
             return { have, gone() };
         } else if (have < n && !retryable(errno)) {
             return { have, errnoError(errno, "reading") };
@@ -138,7 +145,7 @@ bool PosixTty::pushBytes(const uint8_t* p, size_t n, size_t& sent, PortError& fa
             sent += size_t(w);
             continue;
         }
-        if (w < 0 && errno == EIO)
+        if (w < 0 && deviceWent(errno))
             failure = gone();
         else if (w < 0 && !retryable(errno))
             failure = errnoError(errno, "writing");
