@@ -45,4 +45,11 @@ std::optional<verify::Flow> flowCode(const std::string& name)
     return std::nullopt;
 }
 
+std::optional<verify::ModemLines> modemLinesChoice(const std::string& name)
+{
+    if (name == "check") return verify::ModemLines::Check;
+    if (name == "skip") return verify::ModemLines::Skip;
+    return std::nullopt;
+}
+
 } // namespace cli

@@ -14,5 +14,6 @@ std::optional<std::chrono::milliseconds> parseDuration(const std::string& text);
 std::optional<uint8_t> parityCode(const std::string& name);
 std::optional<uint8_t> stopBitsCode(const std::string& name);
 std::optional<verify::Flow> flowCode(const std::string& name);
+std::optional<verify::ModemLines> modemLinesChoice(const std::string& name);
 
 } // namespace cli

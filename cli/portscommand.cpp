@@ -43,7 +43,7 @@ int PortsCommand::run(Context& context)
         for (const auto& p : ports)
             j.push_back({ { "port", p.name }, { "device", p.device }, { "description", p.about.text() },
                 { "vendor", p.about.vendor }, { "model", p.about.model }, { "serial", p.about.serial },
-                { "driver", p.about.driver } });
+                { "driver", p.about.driver }, { "hardware_id", p.about.hardwareId } });
         std::cout << j.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
         return 0;
     }

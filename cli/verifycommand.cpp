@@ -48,6 +48,8 @@ CLI::App* VerifyCommand::add(CLI::App& app)
     c->add_option("--stop-bits", m_stopBits, "1|1.5|2")->capture_default_str();
     c->add_option("--flow", m_flow, "none|rtscts|xonxoff")->capture_default_str();
     c->add_option("--wiring", m_wiring, "loopback|pairs|COMa:COMb,...")->capture_default_str();
+    c->add_option("--modem-lines", m_modemLines, "check|skip (skip: the cable carries no modem lines)")
+        ->capture_default_str();
     m_durationOpt = c->add_option("--duration", m_duration, "how long to send, e.g. 60s")->capture_default_str();
     m_bytesOpt
         = c->add_option("--bytes", m_bytes, "bytes to send per port")->check(CLI::Range(uint64_t(1), UINT64_MAX));
@@ -73,6 +75,7 @@ verify::VerifySettings VerifyCommand::settings() const
     s.line.stopBits = need(stopBitsCode(m_stopBits), "--stop-bits", m_stopBits);
     s.line.flow = need(flowCode(m_flow), "--flow", m_flow);
     s.wiring = m_wiring;
+    s.modemLines = need(modemLinesChoice(m_modemLines), "--modem-lines", m_modemLines);
     if (m_bytesOpt->count())
         s.bytes = m_bytes;
     else

@@ -28,6 +28,7 @@ private:
     std::string m_stopBits = "1";
     std::string m_flow = "none";
     std::string m_wiring = "loopback";
+    std::string m_modemLines = "check";
     std::string m_duration = "10s";
     uint64_t m_bytes = 0;
     double m_minRate = 0.9;

@@ -24,6 +24,7 @@ std::string PortDescription::text() const
     appendPart(out, " ", model);
     appendPart(out, ", ", serial.empty() ? std::string() : "serial " + serial);
     appendPart(out, ", ", driver.empty() ? std::string() : "driver " + driver);
+    appendPart(out, ", ", hardwareId);
     return out;
 }
 

@@ -13,6 +13,7 @@ struct PortDescription {
     std::string model;
     std::string serial;
     std::string driver;
+    std::string hardwareId; // "USB 0403:6001", "PCI 1b36:0004": vendor and product (device) id
 
     static PortDescription ofKind(std::string kind)
     {
@@ -21,7 +22,7 @@ struct PortDescription {
         return d;
     }
 
-    // One line: the kind, or "vendor model, serial S, driver D" with what is known.
+    // One line: the kind, or "vendor model, serial S, driver D, USB v:p" with what is known.
     std::string text() const;
 };
 

@@ -12,7 +12,8 @@ json settingsJson(const VerifySettings& s)
 {
     json j = { { "baud", s.line.baud }, { "data_bits", s.line.dataBits }, { "parity", parityName(s.line.parity) },
         { "stop_bits", stopBitsName(s.line.stopBits) }, { "flow", flowName(s.line.flow) }, { "wiring", s.wiring },
-        { "min_rate", s.minRate }, { "drain_timeout_s", s.drainTimeout.count() / 1000.0 } };
+        { "modem_lines", modemLinesName(s.modemLines) }, { "min_rate", s.minRate },
+        { "drain_timeout_s", s.drainTimeout.count() / 1000.0 } };
     j["duration_s"] = s.duration ? json(s.duration->count() / 1000.0) : json(nullptr);
     j["bytes"] = s.bytes ? json(*s.bytes) : json(nullptr);
     return j;

@@ -47,6 +47,8 @@ const char* modemStateName(ModemCheck::State state)
         return "pass";
     case ModemCheck::State::Failed:
         return "fail";
+    case ModemCheck::State::Skipped:
+        return "skipped";
     default:
         return "not available";
     }

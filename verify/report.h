@@ -18,10 +18,11 @@ struct LatencyStats {
     double p99Us = 0;
 };
 
-// The handshake-line check: passed, failed (with what did not follow), or not
-// available where the port has no modem lines.
+// The handshake-line check: passed, failed (with what did not follow), not
+// available where the port has no modem lines, or skipped on request (a
+// cable that carries none).
 struct ModemCheck {
-    enum class State : uint8_t { NotAvailable, Passed, Failed };
+    enum class State : uint8_t { NotAvailable, Passed, Failed, Skipped };
     State state = State::NotAvailable;
     std::string detail;
     std::chrono::milliseconds waited { 0 }; // the longest a line took to follow

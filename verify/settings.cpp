@@ -47,4 +47,9 @@ const char* flowName(Flow flow)
     return flow == Flow::RtsCts ? "rtscts" : flow == Flow::XonXoff ? "xonxoff" : "none";
 }
 
+const char* modemLinesName(ModemLines choice)
+{
+    return choice == ModemLines::Skip ? "skip" : "check";
+}
+
 } // namespace verify

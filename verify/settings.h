@@ -10,6 +10,8 @@
 namespace verify {
 
 enum class Flow : uint8_t { None, RtsCts, XonXoff };
+// Skip: the cable carries no modem lines (three wires, a chardev).
+enum class ModemLines : uint8_t { Check, Skip };
 
 struct LineSettings {
     uint32_t baud = 115200;
@@ -27,6 +29,7 @@ struct VerifySettings {
     std::optional<uint64_t> bytes;
     double minRate = 0.9; // of line rate; 0: not checked
     std::chrono::milliseconds drainTimeout { 2000 };
+    ModemLines modemLines = ModemLines::Check;
     std::chrono::milliseconds modemTimeout { 500 };
     int latencySamples = 20;
     std::chrono::milliseconds latencyTimeout { 1000 }; // for one byte to come back
@@ -45,5 +48,6 @@ double charactersPerSecond(const LineSettings& line);
 const char* parityName(uint8_t parity);
 const char* stopBitsName(uint8_t stopBits);
 const char* flowName(Flow flow);
+const char* modemLinesName(ModemLines choice);
 
 } // namespace verify

@@ -187,7 +187,9 @@ void VerifyRun::prepareGroup(const std::vector<int>& members)
     for (int i : members) {
         Lane& lane = *m_lanes[size_t(i)];
         Lane& src = *m_lanes[size_t(lane.source)];
-        if (lane.usable() && src.usable() && !stopped())
+        if (m_settings.modemLines == ModemLines::Skip)
+            lane.modem.state = ModemCheck::State::Skipped;
+        else if (lane.usable() && src.usable() && !stopped())
             lane.modem = checkModemLines(*src.port, *lane.port, m_settings.modemTimeout, m_stop);
     }
     Lane& a = *m_lanes[size_t(members.front())];

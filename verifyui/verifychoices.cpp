@@ -46,6 +46,7 @@ portio::Result<VerifyPlan> planRun(const VerifyChoices& c)
     VerifyPlan plan { std::move(*ports), std::move(*sources), {} };
     plan.settings.line = *line;
     plan.settings.wiring = c.wiring;
+    plan.settings.modemLines = c.modemLines;
     if (c.byBytes)
         plan.settings.bytes = c.bytes;
     else

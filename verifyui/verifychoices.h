@@ -20,6 +20,7 @@ struct VerifyChoices {
     std::string list = "COM3-COM98";
     LineSettingsValue line { 115200, 8, 0, 0, false, false };
     std::string wiring = "loopback";
+    verify::ModemLines modemLines = verify::ModemLines::Check;
     bool byBytes = false; // else for a time
     double durationS = 10;
     uint64_t bytes = 1 << 20; // per port

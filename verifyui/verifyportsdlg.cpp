@@ -82,6 +82,9 @@ void VerifyPortsDlg::createControls()
     m_wiring = new QComboBox(this);
     m_wiring->setEditable(true);
     m_wiring->addItems({ QStringLiteral("loopback"), QStringLiteral("pairs") });
+    // In the order of verify::ModemLines.
+    m_modemLines = new QComboBox(this);
+    m_modemLines->addItems({ QStringLiteral("check"), QStringLiteral("skip (no modem lines on the cable)") });
     m_byTime = radio(QStringLiteral("Duration (s)"), lengthGroup, this);
     m_duration = new QDoubleSpinBox(this);
     m_duration->setRange(0.1, 7 * 24 * 3600.0);
@@ -104,6 +107,7 @@ void VerifyPortsDlg::layOutControls()
     nameField(m_count, QStringLiteral("Count"));
     nameField(m_list, m_listChoice->text());
     nameField(m_wiring, QStringLiteral("Wiring"));
+    nameField(m_modemLines, QStringLiteral("Modem lines"));
     nameField(m_duration, m_byTime->text());
     nameField(m_bytes, m_byBytes->text());
     nameField(m_minRate, QStringLiteral("Minimum rate"));
@@ -115,6 +119,7 @@ void VerifyPortsDlg::layOutControls()
     ports->addRow(m_listChoice, m_list);
     auto* run = new QFormLayout;
     run->addRow(QStringLiteral("Wiring:"), m_wiring);
+    run->addRow(QStringLiteral("Modem lines:"), m_modemLines);
     run->addRow(m_byTime, m_duration);
     run->addRow(m_byBytes, m_bytes);
     run->addRow(QStringLiteral("Minimum rate (of line rate):"), m_minRate);
@@ -137,6 +142,7 @@ void VerifyPortsDlg::showChoices(const VerifyChoices& c)
     m_list->setText(QString::fromStdString(c.list));
     m_line->setValue(c.line);
     m_wiring->setCurrentText(QString::fromStdString(c.wiring));
+    m_modemLines->setCurrentIndex(int(c.modemLines));
     (c.byBytes ? m_byBytes : m_byTime)->setChecked(true);
     m_duration->setValue(c.durationS);
     m_bytes->setText(QString::number(c.bytes));
@@ -158,6 +164,7 @@ std::optional<VerifyChoices> VerifyPortsDlg::readChoices()
     }
     c.line = *line;
     c.wiring = m_wiring->currentText().trimmed().toStdString();
+    c.modemLines = verify::ModemLines(m_modemLines->currentIndex());
     c.byBytes = m_byBytes->isChecked();
     c.durationS = m_duration->value();
     const auto bytes = parseCount(m_bytes->text());

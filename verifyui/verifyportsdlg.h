@@ -18,8 +18,8 @@ class UiServices;
 namespace verifyui {
 
 // The Verify Ports dialog: the choices of `vesperline-cli verify` (ports as
-// first and count or as a list, line settings, wiring, duration or byte
-// count, minimum rate). OK checks them and keeps the run they describe.
+// first and count or as a list, line settings, wiring, modem-line check,
+// duration or byte count, minimum rate). OK checks them and keeps the run they describe.
 class VerifyPortsDlg : public QDialog {
     Q_OBJECT
 public:
@@ -38,6 +38,7 @@ public:
     QLineEdit* listField() const { return m_list; }
     LineSettingsControls* lineControls() const { return m_line; }
     QComboBox* wiringField() const { return m_wiring; }
+    QComboBox* modemLinesField() const { return m_modemLines; }
     QRadioButton* durationChoice() const { return m_byTime; }
     QDoubleSpinBox* durationField() const { return m_duration; }
     QRadioButton* bytesChoice() const { return m_byBytes; }
@@ -63,6 +64,7 @@ private:
     QLineEdit* m_list = nullptr;
     LineSettingsControls* m_line = nullptr;
     QComboBox* m_wiring = nullptr;
+    QComboBox* m_modemLines = nullptr;
     QRadioButton* m_byTime = nullptr;
     QDoubleSpinBox* m_duration = nullptr;
     QRadioButton* m_byBytes = nullptr;

@@ -1,5 +1,7 @@
-// Linux: pseudo-terminals by their device number, everything else from udev.
+// Linux: pseudo-terminals by their device number, everything else from
+// sysfs, with the names of udev's hardware database where it has them.
 #include "portio/portdescription.h"
+#include "sysfsdescription.h"
 
 #include <libudev.h>
 
@@ -22,11 +24,6 @@ struct UdevDeleter {
     void operator()(udev_device* d) const { udev_device_unref(d); }
 };
 
-std::string text(const char* s)
-{
-    return s ? std::string(s) : std::string();
-}
-
 // The first of the properties that is set, on the device or a parent.
 std::string property(udev_device* device, std::initializer_list<const char*> names)
 {
@@ -36,38 +33,21 @@ std::string property(udev_device* device, std::initializer_list<const char*> nam
     return {};
 }
 
-// Without a running udev daemon the database is empty; the USB device's own
-// attributes still say who made it.
-std::string usbAttribute(udev_device* device, const char* name)
+void prefer(std::string& field, std::string known)
 {
-    udev_device* usb = udev_device_get_parent_with_subsystem_devtype(device, "usb", "usb_device");
-    return usb ? text(udev_device_get_sysattr_value(usb, name)) : std::string();
+    if (!known.empty()) field = std::move(known);
 }
 
-// The serial core's own "port" and "ctrl" devices (subsystem serial-base)
-// sit between a UART's tty and the driver that serves it.
-std::string driverOf(udev_device* device)
+// Without a running udev daemon the database is empty and sysfs says it all.
+void addDatabaseNames(PortDescription& p, dev_t device)
 {
-    for (udev_device* d = device; d; d = udev_device_get_parent(d)) {
-        if (text(udev_device_get_subsystem(d)) == "serial-base") continue;
-        if (const char* driver = udev_device_get_driver(d)) return driver;
-    }
-    return {};
-}
-
-std::string either(std::string first, std::string second)
-{
-    return first.empty() ? second : first;
-}
-
-PortDescription fromUdev(udev_device* d)
-{
-    PortDescription p;
-    p.vendor = either(property(d, { "ID_VENDOR_FROM_DATABASE", "ID_VENDOR" }), usbAttribute(d, "manufacturer"));
-    p.model = either(property(d, { "ID_MODEL_FROM_DATABASE", "ID_MODEL" }), usbAttribute(d, "product"));
-    p.serial = either(property(d, { "ID_SERIAL_SHORT" }), usbAttribute(d, "serial"));
-    p.driver = driverOf(d);
-    return p;
+    std::unique_ptr<udev, UdevDeleter> u(udev_new());
+    if (!u) return;
+    std::unique_ptr<udev_device, UdevDeleter> d(udev_device_new_from_devnum(u.get(), 'c', device));
+    if (!d) return;
+    prefer(p.vendor, property(d.get(), { "ID_VENDOR_FROM_DATABASE", "ID_VENDOR" }));
+    prefer(p.model, property(d.get(), { "ID_MODEL_FROM_DATABASE", "ID_MODEL" }));
+    prefer(p.serial, property(d.get(), { "ID_SERIAL_SHORT" }));
 }
 
 } // namespace
@@ -77,10 +57,9 @@ PortDescription describeDeviceNode(const std::string& path)
     struct stat st { };
     if (::stat(path.c_str(), &st) != 0 || !S_ISCHR(st.st_mode)) return {};
     if (isPseudoTerminal(st.st_rdev)) return PortDescription::ofKind("pseudo-terminal");
-    std::unique_ptr<udev, UdevDeleter> u(udev_new());
-    if (!u) return {};
-    std::unique_ptr<udev_device, UdevDeleter> d(udev_device_new_from_devnum(u.get(), 'c', st.st_rdev));
-    return d ? fromUdev(d.get()) : PortDescription {};
+    PortDescription p = describeFromSysfs("/sys", major(st.st_rdev), minor(st.st_rdev));
+    addDatabaseNames(p, st.st_rdev);
+    return p;
 }
 
 } // namespace portio

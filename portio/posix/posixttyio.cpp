@@ -1,4 +1,5 @@
 #include "posixtty.h"
+#include "termios2.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -14,6 +15,13 @@ namespace {
 // A blocked write also looks again at this interval: some drivers take
 // bytes without ever reporting POLLOUT in between.
 constexpr auto kWriteRetry = std::chrono::milliseconds(10);
+
+// An open tty whose device went: EIO once hung up; ENODEV from a USB serial
+// driver between the unplug and the hang-up.
+bool deviceWent(int err)
+{
+    return err == EIO || err == ENODEV;
+}
 
 bool retryable(int err)
 {
@@ -85,7 +93,7 @@ IoResult PosixTty::read(void* buffer, size_t n)
         if (r > 0) {
             have += size_t(r);
             lastByte = Clock::now();
-        } else if (have < n && (r == 0 || errno == EIO)) {
+        } else if (have < n && (r == 0 || deviceWent(errno))) {
             return { have, gone() };
         } else if (have < n && !retryable(errno)) {
             return { have, errnoError(errno, "reading") };
@@ -105,7 +113,14 @@ IoResult PosixTty::writeTimedOut(size_t sent, size_t n)
     // is the far end's already, and a flush would drop it after all.
     int queued = 0;
     if (::ioctl(m_fd, TIOCOUTQ, &queued) == 0 && queued > 0) {
+        // A UART goes on moving its queue into its transmit FIFO between
+        // the count and the flush; halted, it moves nothing, and the count
+        // is what the flush drops. (Not under XON/XOFF: restarting would
+        // override an XOFF the far end sent.)
+        const bool halt = !tty::softwareFlowOn(m_fd) && ::tcflow(m_fd, TCOOFF) == 0;
+        if (halt && ::ioctl(m_fd, TIOCOUTQ, &queued) != 0) queued = 0;
         (void)::tcflush(m_fd, TCOFLUSH);
+        if (halt) (void)::tcflow(m_fd, TCOON);
         sent -= std::min(sent, size_t(queued));
     }
     return { sent,
@@ -130,7 +145,7 @@ bool PosixTty::pushBytes(const uint8_t* p, size_t n, size_t& sent, PortError& fa
             sent += size_t(w);
             continue;
         }
-        if (w < 0 && errno == EIO)
+        if (w < 0 && deviceWent(errno))
             failure = gone();
         else if (w < 0 && !retryable(errno))
             failure = errnoError(errno, "writing");

@@ -1,8 +1,10 @@
 #include "termios2.h"
 #include "portio/linesettings.h"
+#include "uartdivisor.h"
 
 #include <asm/termbits.h>
 #include <cerrno>
+#include <cmath>
 #include <linux/serial.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
@@ -115,6 +117,27 @@ Status verifyRate(int fd, const termios2& old, uint32_t wanted)
             + std::to_string(back.c_ospeed) + ")");
 }
 
+// A UART's clock over 16, or 0 where the divisor is not the whole story
+// (no UART, or a custom divisor set with setserial).
+uint32_t uartBaudBase(int fd)
+{
+    serial_struct ss {};
+    if (!isUartDriver(fd) || ::ioctl(fd, TIOCGSERIAL, &ss) != 0) return 0;
+    return (ss.flags & ASYNC_SPD_MASK) ? 0 : uint32_t(ss.baud_base);
+}
+
+// The serial core reads back any rate between its divisor's limits as set,
+// though it makes the nearest its clock allows (1 baud: 1.76; 100000: 115200).
+Status verifyUartRate(int fd, const termios2& old, uint32_t wanted)
+{
+    const uint32_t base = uartBaudBase(fd);
+    if (!base || uartMakesRate(wanted, base)) return okStatus();
+    (void)setAttrs(fd, old);
+    return makeError(ErrorCode::InvalidArgument,
+        "the UART cannot make " + std::to_string(wanted) + " bits per second from its clock (the nearest is "
+            + std::to_string(std::lround(uartRate(wanted, base))) + ")");
+}
+
 } // namespace
 
 Status makeRaw(int fd)
@@ -163,15 +186,20 @@ Status writeDcb(int fd, const Dcb& dcb)
     encode(dcb, t);
     if (auto e = setAttrs(fd, t)) return e;
     if (auto e = verifyRate(fd, old, dcb.BaudRate)) return e;
+    if (auto e = verifyUartRate(fd, old, dcb.BaudRate)) return e;
     applyLines(fd, dcb);
     return okStatus();
 }
 
 bool canSendAsStartChar(int fd, uint8_t byte)
 {
+    return byte != 0 && !softwareFlowOn(fd);
+}
+
+bool softwareFlowOn(int fd)
+{
     termios2 t {};
-    if (byte == 0 || getAttrs(fd, t)) return false;
-    return !(t.c_iflag & (IXON | IXOFF));
+    return getAttrs(fd, t) || (t.c_iflag & (IXON | IXOFF));
 }
 
 Status sendAsStartChar(int fd, uint8_t byte)

@@ -32,6 +32,8 @@ Status writeDcb(int fd, const Dcb& dcb);
 // True when the byte can be sent through the driver's out-of-band start
 // character (software flow control off, the byte not 0x00).
 bool canSendAsStartChar(int fd, uint8_t byte);
+// Whether XON/XOFF flow control is on in either direction.
+bool softwareFlowOn(int fd);
 // Sends the byte ahead of the output queue: start character + TCION.
 Status sendAsStartChar(int fd, uint8_t byte);
 

@@ -59,6 +59,13 @@ TEST(Cli, ExitStatusAndMessageForEachKindOfCall)
         { { "verify", "COM3", "--virtual-board", "--bytes", "5000", "--baud", "921600", "--min-rate", "50" }, 1,
             "throughput" },
         { { "verify", "COM3", "--map", "COM3=/dev/null", "--bytes", "10" }, 1, "cannot be opened" },
+        { { "verify", "COM3", "--virtual-board", "--modem-lines", "maybe" }, 2, "--modem-lines: \"maybe\"" },
+        // A three-wire cable: the modem-line check fails unless it is skipped.
+        { { "verify", "COM3", "--virtual-board=nocts=COM3", "--bytes", "2000", "--min-rate", "0" }, 1,
+            "CTS does not follow RTS" },
+        { { "verify", "COM3", "--virtual-board=nocts=COM3", "--bytes", "2000", "--min-rate", "0", "--modem-lines",
+              "skip" },
+            0, " skipped " },
     };
     for (const Case& c : cases) {
         const auto r = runCli(c.args);
@@ -79,6 +86,7 @@ TEST(Cli, AFaultFailsTheRunAndTheReportsNameThePortAndCounter)
     EXPECT_EQ(r["result"], "fail");
     EXPECT_EQ(r["interrupted"], false);
     EXPECT_EQ(r["settings"]["baud"], 921600);
+    EXPECT_EQ(r["settings"]["modem_lines"], "check");
     ASSERT_EQ(r["ports"].size(), 8u);
     for (const auto& port : r["ports"]) {
         const bool com7 = port["port"] == "COM7";
@@ -292,7 +300,7 @@ TEST(Cli, PortsListsTheBoardAndMappedDevicesWithWhatTheSystemKnows)
     ASSERT_EQ(j.size(), 5u) << r.out;
     const auto described = [](std::string port, std::string device, std::string description) {
         return json { { "port", port }, { "device", device }, { "description", description }, { "vendor", "" },
-            { "model", "" }, { "serial", "" }, { "driver", "" } };
+            { "model", "" }, { "serial", "" }, { "driver", "" }, { "hardware_id", "" } };
     };
     const std::vector<json> expected { described("COM1", pty.slavePath(), "pseudo-terminal"),
         described("COM3", "vboard:0", "virtual board port 0"), described("COM4", "vboard:1", "virtual board port 1"),

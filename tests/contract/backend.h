@@ -32,6 +32,10 @@ public:
     // Modem lines: whether the device has them, and the far end's side of
     // them (its outputs, and what it sees of the port's outputs).
     virtual bool hasModemLines() const { return false; }
+    // Whether the cable carries them to the far end (three wires do not).
+    virtual bool linesReachFarEnd() const { return hasModemLines(); }
+    // Whether the device counts framing, parity, overrun and break errors.
+    virtual bool hasLineCounters() const { return false; }
     virtual portio::Status farEscape(portio::EscapeFunction) { return portio::okStatus(); }
     virtual portio::Result<uint32_t> farModemStatus() { return uint32_t(0); }
 

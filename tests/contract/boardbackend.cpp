@@ -39,6 +39,7 @@ public:
     }
 
     bool hasModemLines() const override { return true; }
+    bool hasLineCounters() const override { return true; }
     portio::Status farEscape(portio::EscapeFunction f) override { return m_far->escape(f); }
     portio::Result<uint32_t> farModemStatus() override { return m_far->modemStatus(); }
 

@@ -36,6 +36,8 @@ public:
     bool carriesFraming() const override { return false; }
     bool carriesLineModes() const override { return false; }
     bool hasDsrHandshake() const override { return true; }
+    // Counted by the backend from what ClearCommError reports.
+    bool hasLineCounters() const override { return true; }
 
     // Wine gives a pseudo-terminal only the rates the termios table names;
     // for any other it tries a serial driver's custom divisor, which a

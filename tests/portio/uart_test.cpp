@@ -1,4 +1,5 @@
 #include "portio/posix/posixport.h"
+#include "portio/posix/uartdivisor.h"
 
 #include <gtest/gtest.h>
 
@@ -45,4 +46,17 @@ TEST_F(RealUart, ModemLinesAndFramingAreCarriedOut)
     EXPECT_EQ(port->getState()->BaudRate, 19200u) << "the refused rate left the line as it was";
     EXPECT_FALSE(port->transmitChar('X'));
     EXPECT_TRUE(port->clearCommError().ok());
+}
+
+// What a UART with the usual 1.8432 MHz clock (115200 over 16) makes of a
+// rate asked for: near enough, or refused.
+TEST(UartDivisor, RatesTheClockCannotMakeAreTold)
+{
+    const struct {
+        uint32_t baud;
+        bool made;
+    } cases[] = { { 115200, true }, { 9600, true }, { 50, true }, { 110, true }, { 2, true }, { 1, false },
+        { 56000, false }, { 100000, false }, { 76800, false } };
+    for (const auto& c : cases)
+        EXPECT_EQ(uartMakesRate(c.baud, 115200), c.made) << c.baud << " baud: " << uartRate(c.baud, 115200);
 }

@@ -11,7 +11,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <optional>
 #include <thread>
 #include <unistd.h>
 
@@ -273,6 +276,69 @@ TEST(Reconnect, ADeviceThatCannotBeOpenedYetIsTriedAgain)
         ASSERT_TRUE(f.session->write("ok", 2).ok());
         EXPECT_EQ(f.line.pty().readExactly(2), "ok");
     }
+}
+
+} // namespace
+
+namespace {
+
+// A real adapter that a person (or the drivers' virtual machine, through
+// its monitor) unplugs and plugs in again: VESPERLINE_TEST_REPLUG names its
+// device, whose far end echoes what it gets; the test writes "@@VL unplug"
+// and "@@VL plug" to VESPERLINE_TEST_REPLUG_ASK when it wants that done.
+struct RealReplug {
+    std::string device, ask;
+    static std::optional<RealReplug> fromEnvironment()
+    {
+        const char* device = std::getenv("VESPERLINE_TEST_REPLUG");
+        const char* ask = std::getenv("VESPERLINE_TEST_REPLUG_ASK");
+        if (!device || !*device || !ask || !*ask) return std::nullopt;
+        return RealReplug { device, ask };
+    }
+    bool request(const char* what) const
+    {
+        std::ofstream out(ask, std::ios::app);
+        out << "@@VL " << what << std::endl;
+        return bool(out);
+    }
+};
+
+TEST(Reconnect, ARealAdapterUnpluggedAndPluggedInAgainMovesBytesAgain)
+{
+    const auto replug = RealReplug::fromEnvironment();
+    if (!replug) GTEST_SKIP() << "set VESPERLINE_TEST_REPLUG and VESPERLINE_TEST_REPLUG_ASK to run";
+    Heard heard;
+    OwnerQueue owner;
+    portio::DeviceNamespace devices;
+    devices.define("COM43", replug->device);
+    ConsoleSession session(devices, listen(heard, owner));
+    session.m_portCtx.portName = "COM43";
+    ASSERT_EQ(session.OpenPort(), 1);
+    const auto echoed = [&](const std::string& bytes) {
+        return session.write(bytes.data(), bytes.size()).ok()
+            && owner.waitFor([&] { return heard.received().ends_with(bytes); }, 20s);
+    };
+    ASSERT_TRUE(echoed(pattern(700, 3))) << heard.received().size() << " bytes came back";
+    ASSERT_TRUE(replug->request("unplug"));
+    ASSERT_TRUE(owner.waitFor([&] { return heard.changes == std::vector { Disconnected }; }, 20s));
+    EXPECT_TRUE(session.waitingForDevice());
+    // Plugged in again once it is gone for the system too.
+    ASSERT_TRUE(waitFor([&] { return !std::filesystem::exists(replug->device); }, 20s));
+    ASSERT_TRUE(replug->request("plug"));
+    // A real adapter's node may come before its driver takes opens: the
+    // session then says it is trying again before it reconnects.
+    const auto said = [&] {
+        std::string s;
+        for (const auto& t : heard.texts)
+            s += t + "; ";
+        return s;
+    };
+    ASSERT_TRUE(owner.waitFor([&] { return heard.changes.back() == Reconnected; }, 30s)) << said();
+    EXPECT_EQ(heard.texts.front(), "COM43 (" + replug->device + ") disconnected") << said();
+    EXPECT_LE(heard.changes.size(), 3u) << said();
+    if (heard.changes.size() == 3) EXPECT_EQ(heard.changes[1], Retrying) << said();
+    EXPECT_TRUE(echoed(pattern(900, 4))) << "no bytes moved after the adapter came back";
+    EXPECT_EQ(session.ClosePort(), 1);
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include "sessionline.h"
 
 #include "session/consolesession.h"
+#include "tests/support/uartpeer.h"
 #include "tests/support/waitfor.h"
 
 #include <gtest/gtest.h>
@@ -60,6 +61,7 @@ protected:
     void SetUp() override
     {
         line = GetParam().make();
+        if (!line) GTEST_SKIP() << UartLine::missing();
         session = std::make_unique<ConsoleSession>(line->devices(), listen(heard));
         session->m_portCtx.portName = line->portName();
     }
@@ -192,7 +194,8 @@ TEST_P(Session, ASecondSessionOnTheSamePortIsRefusedWithTheMessage)
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, Session,
-    ::testing::Values(Backend { "pty", makePtyLine }, Backend { "board", makeBoardLine }),
+    ::testing::Values(
+        Backend { "pty", makePtyLine }, Backend { "board", makeBoardLine }, Backend { "uart", makeUartLine }),
     [](const auto& info) { return std::string(info.param.name); });
 
 // The stop line: one pass over the format, so a "%2" in a name stays, and

@@ -1,5 +1,8 @@
 #include "sessionline.h"
 
+#include "tests/support/uartpeer.h"
+
+#include <optional>
 #include <sys/ioctl.h>
 
 namespace {
@@ -61,7 +64,42 @@ private:
     size_t m_farCount = 0;
 };
 
+// A real UART wired to a second one, which the test holds as the far end.
+class UartSessionLine final : public SessionLine {
+public:
+    explicit UartSessionLine(const UartLine& line)
+        : m_device(line.device)
+        , m_peer(line.peer)
+    {
+        m_devices.define("COM42", m_device);
+    }
+    std::string portName() const override { return "COM42"; }
+    bool send(std::string_view bytes, std::chrono::milliseconds patience) override
+    {
+        return m_peer.writeAll(bytes, patience);
+    }
+    bool farHasBytes() override
+    {
+        m_farCount += m_peer.readExactly(4096, std::chrono::milliseconds(0)).size();
+        return m_farCount > 0;
+    }
+    // A UART does not go away; the kernel's hang-up is what its users see
+    // when one does.
+    void hangUp() override { hangUpTty(m_device); }
+
+private:
+    std::string m_device;
+    UartPeer m_peer;
+    size_t m_farCount = 0;
+};
+
 } // namespace
+
+std::unique_ptr<SessionLine> makeUartLine()
+{
+    const auto line = UartLine::fromEnvironment();
+    return line ? std::make_unique<UartSessionLine>(*line) : nullptr;
+}
 
 std::unique_ptr<SessionLine> makePtyLine()
 {

@@ -33,3 +33,5 @@ protected:
 
 std::unique_ptr<SessionLine> makePtyLine();
 std::unique_ptr<SessionLine> makeBoardLine();
+// A real UART pair named by the environment (tests/support/uartpeer.h); null without one.
+std::unique_ptr<SessionLine> makeUartLine();

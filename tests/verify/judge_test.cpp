@@ -15,6 +15,7 @@ TEST(Judge, APortPassesOnlyWhenEveryCheckDoes)
         { "all well", [](PortReport&) {}, "" },
         { "no counters on this port", [](PortReport& p) { p.lineErrors.reset(); }, "" },
         { "no modem lines on this port", [](PortReport& p) { p.modem.state = ModemCheck::State::NotAvailable; }, "" },
+        { "modem-line check skipped", [](PortReport& p) { p.modem.state = ModemCheck::State::Skipped; }, "" },
         { "nothing sent", [](PortReport& p) { p.bytesSent = p.bytesReceived = 0; }, "nothing was sent" },
         { "fewer bytes than sent, though nothing counted", [](PortReport& p) { p.bytesReceived = 999; },
             "1 byte lost" },

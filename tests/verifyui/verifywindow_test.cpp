@@ -350,16 +350,22 @@ TEST_F(VerifyPorts, StopAndCloseEndALongRunAtOnceWithThePortsClosed)
 }
 
 // The dialog starts from the last choices made with OK, and every control
-// of the dialog and of the window has an accessible name.
+// of the dialog and of the window has an accessible name. A skipped
+// modem-line check lets ports whose CTS never follows pass, and says so.
 TEST_F(VerifyPorts, TheDialogRemembersTheLastChoicesAndEveryControlIsNamed)
 {
-    install("wiring=pairs");
+    install("wiring=pairs,nocts=COM3");
     start([](VerifyPortsDlg& d) {
         listAndBytes(d, "COM3,COM4", "1000");
         d.lineControls()->parityList()->setCurrentIndex(1);
         d.wiringField()->setCurrentText("pairs");
+        d.modemLinesField()->setCurrentIndex(1);
     });
     ASSERT_TRUE(m_window && settle([&] { return done(m_window); }));
+    for (int row = 0; row < 2; ++row) {
+        EXPECT_EQ(cell(row, PortResultsModel::ModemLines), "skipped") << row;
+        EXPECT_EQ(cell(row, PortResultsModel::Result), "pass") << row;
+    }
     QStringList unnamed;
     const auto check = [&](QWidget& top) {
         for (QWidget* w : top.findChildren<QWidget*>())
@@ -374,6 +380,7 @@ TEST_F(VerifyPorts, TheDialogRemembersTheLastChoicesAndEveryControlIsNamed)
         EXPECT_EQ(dlg.lineControls()->baudField()->text(), "921600");
         EXPECT_EQ(dlg.lineControls()->parityList()->currentText(), "Even");
         EXPECT_EQ(dlg.wiringField()->currentText(), "pairs");
+        EXPECT_EQ(dlg.modemLinesField()->currentIndex(), 1);
         EXPECT_TRUE(dlg.bytesChoice()->isChecked());
         EXPECT_EQ(dlg.bytesField()->text(), "1000");
         check(dlg);
