@@ -295,7 +295,8 @@ void VirtualPort::transfer(Lock& lock, const uint8_t* data, size_t n, uint64_t g
 }
 
 // A write that ended early drops what it could not send; a finished one
-// leaves its last characters to the transmitter.
+// leaves its last characters to the transmitter. Those of an earlier write
+// are in the transmitter too: they still go out, as that write reported.
 void VirtualPort::endTransfer(IoResult& r, uint64_t base, size_t n)
 {
     // A port that went away may already serve a new handle: leave it alone.
@@ -305,7 +306,8 @@ void VirtualPort::endTransfer(IoResult& r, uint64_t base, size_t n)
         r.count = n;
         return;
     }
-    m_port.out.clear();
+    const uint64_t earlier = base > m_port.txSent ? base - m_port.txSent : 0;
+    m_port.out.resize(size_t(std::min<uint64_t>(earlier, m_port.out.size())));
     r.count = m_port.txSent > base ? size_t(m_port.txSent - base) : 0;
 }
 

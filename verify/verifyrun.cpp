@@ -310,7 +310,9 @@ void VerifyRun::receive(Lane& lane)
                 progressAt = now;
             }
         }
-        if (!r.ok() && r.error.code != ErrorCode::TimedOut) {
+        // The stop aborts a pending read; what is already on its way is still taken.
+        const bool stopAbort = stopped() && r.error.code == ErrorCode::Aborted;
+        if (!r.ok() && r.error.code != ErrorCode::TimedOut && !stopAbort) {
             if (r.error.code == ErrorCode::DeviceGone) {
                 std::lock_guard lock(lane.countsMutex);
                 lane.timeline.addEvent(now, lane.received, EventKind::DeviceGone, 1);
@@ -338,10 +340,12 @@ void VerifyRun::receive(Lane& lane)
 bool VerifyRun::receiverDone(
     Lane& lane, Clock::time_point progressAt, std::optional<Clock::time_point>& completeAt) const
 {
-    if (stopped()) return true;
     const Lane& src = *m_lanes[size_t(lane.source)];
-    if (!src.sendDone) return false;
     const auto now = Clock::now();
+    // Stopped: the source's last write counts what left only once it has
+    // ended; until then its bytes would look like extra ones.
+    if (stopped()) return src.sendDone && (lane.checker->reached() >= src.sent || now - progressAt >= SettleTime);
+    if (!src.sendDone) return false;
     if (lane.checker->reached() >= src.sent) {
         // All arrived: listen a little longer, so that a repeated last block
         // is counted instead of left unread.

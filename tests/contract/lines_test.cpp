@@ -1,5 +1,7 @@
 #include "contract.h"
 
+#include "tests/support/waitfor.h"
+
 using namespace portio;
 using namespace std::chrono_literals;
 
@@ -106,6 +108,54 @@ TEST_P(PortContract, PurgeAbortEndsABlockedReadAndWriteAndThePortGoesOn)
     setTimeouts({ 0, 0, 5000, 0, 0 });
     EXPECT_EQ(port->read(buf, 2).count, 2u);
     EXPECT_EQ(std::string(buf, 2), "on");
+}
+
+// A write ended by PURGE_TXABORT counts exactly what leaves the port: the far
+// end gets what it counted and nothing more, and the last characters of the
+// write before it, already in the transmitter, still go out. Where the line
+// has flow control it is held, so those characters are still there.
+TEST_P(PortContract, AWriteEndedByPurgeAbortCountsWhatLeaves)
+{
+    const bool hold = backend->hasModemLines();
+    if (hold) {
+        portio::Dcb dcb = *port->getState();
+        dcb.BaudRate = 115200;
+        dcb.fOutxCtsFlow = true;
+        ASSERT_FALSE(port->setState(dcb));
+    }
+    setTimeouts({});
+    const std::string head = "head of the line";
+    ASSERT_EQ(port->write(head.data(), head.size()).count, head.size());
+    if (hold) {
+        ASSERT_FALSE(backend->farEscape(EscapeFunction::CLRRTS));
+    }
+
+    const std::string block = largeBlock();
+    IoResult w;
+    Blocking write([&] { w = port->write(block.data(), block.size()); });
+    // Under way: queued behind the held line, or its first byte has come.
+    std::string got;
+    if (hold) {
+        ASSERT_TRUE(waitFor([&] {
+            auto stat = port->clearCommError();
+            return stat.ok() && stat->cbOutQue > head.size();
+        })) << "the write never got under way";
+    } else {
+        got = backend->farRead(head.size() + 1, 5s);
+        ASSERT_EQ(got, head + "A");
+    }
+    ASSERT_FALSE(port->purge(PURGE_TXABORT));
+    write.join("the write after PURGE_TXABORT");
+    EXPECT_EQ(w.error.code, ErrorCode::Aborted) << w.error.text;
+    ASSERT_LT(w.count, block.size());
+    if (hold) {
+        ASSERT_FALSE(backend->farEscape(EscapeFunction::SETRTS));
+    }
+
+    const std::string expected = head + block.substr(0, w.count);
+    got += backend->farRead(expected.size() - got.size(), 10s);
+    EXPECT_EQ(got, expected);
+    EXPECT_EQ(backend->farRead(1, 300ms), "") << "more left the port than the write counted";
 }
 
 } // namespace contract

@@ -321,3 +321,64 @@ TEST(VerifyRun, XonXoffFlowAvoidsThePortsOwnCharacters)
         }
     }
 }
+
+namespace {
+
+struct StopCase {
+    const char* name;
+    uint32_t baud; // slow lines: the stop falls inside a write that lasts
+    const char* wiring;
+};
+
+} // namespace
+
+// Stopped in the middle of the load, every byte a port received is one its
+// source counted as sent: none is taken for a repeat, and what was already
+// on the line when the stop came still arrives.
+TEST(VerifyRun, StopDuringTheLoadCountsEveryByteOnce)
+{
+    const StopCase cases[] = {
+        { "pairs at 9600", 9600, "pairs" },
+        { "loopback at 115200", 115200, "loopback" },
+    };
+    for (const StopCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        portio::DeviceNamespace ns;
+        auto config = vboard::parseBoardOption(std::string("ports=8,queue=65536,wiring=") + c.wiring);
+        ASSERT_TRUE(config) << config.error().text;
+        vboard::installVirtualBoard(ns, *config);
+        auto s = fastSettings(0);
+        s.bytes.reset();
+        s.duration = std::chrono::seconds(60); // only the stop ends it
+        s.line.baud = c.baud;
+        s.wiring = c.wiring;
+        auto names = parsePortList("COM3-COM10");
+        auto sources = planWiring(s.wiring, *names);
+        ASSERT_TRUE(sources) << sources.error().text;
+        std::atomic<bool> stop { false }, flowing { false }, ended { false };
+        RunReport r;
+        std::thread run([&] {
+            r = VerifyRun(ns, *names, *sources, s, &stop).run([&](const Progress& p) {
+                flowing = std::all_of(p.lanes.begin(), p.lanes.end(),
+                    [](const PortProgress& l) { return l.phase == PortProgress::Phase::Running && l.received > 0; });
+            });
+            ended = true;
+        });
+        const bool loaded = waitFor([&] { return flowing.load(); }, std::chrono::seconds(30));
+        stop = true;
+        const bool endedInTime = waitFor([&] { return ended.load(); }, std::chrono::seconds(30));
+        run.join();
+        ASSERT_TRUE(loaded);
+        EXPECT_TRUE(endedInTime);
+        EXPECT_TRUE(r.interrupted);
+        ASSERT_EQ(r.ports.size(), 8u);
+        for (const auto& p : r.ports) {
+            SCOPED_TRACE(p.port);
+            EXPECT_EQ(p.reason, "interrupted");
+            EXPECT_GT(p.bytesReceived, 0u);
+            EXPECT_EQ(p.stream.duplicate, 0u);
+            EXPECT_EQ(p.stream.total(), 0u);
+            EXPECT_EQ(p.bytesReceived + p.stream.lost, p.bytesSent);
+        }
+    }
+}
