@@ -52,6 +52,9 @@ public:
     // A limit of the device beyond the shared refusal policy (a top rate,
     // what a protocol cannot express): the reason, or empty when none.
     virtual std::string deviceLimit(const portio::Dcb&) const { return {}; }
+    // Why an aborted write cannot say how much of it left, or empty when it can
+    // (Wine's serial layer over a pseudo-terminal loses the count).
+    virtual std::string abortCountUnknown() const { return {}; }
 };
 
 struct BackendEntry {

@@ -36,6 +36,10 @@ public:
     bool carriesFraming() const override { return false; }
     bool carriesLineModes() const override { return false; }
     bool hasDsrHandshake() const override { return true; }
+    std::string abortCountUnknown() const override
+    {
+        return "Wine over a pseudo-terminal counts less of an aborted write than the terminal took";
+    }
     // Counted by the backend from what ClearCommError reports.
     bool hasLineCounters() const override { return true; }
 
