@@ -137,6 +137,8 @@ TEST_F(RemoteLab, AKilledServerFailsOnlyItsPort)
     for (int i = 0; i < Ports; ++i) {
         const json& port = r["ports"][i];
         EXPECT_EQ(port["result"], i == 3 ? "fail" : "pass") << port.dump();
-        if (i != 3) EXPECT_GT(port["bytes_received"].get<uint64_t>(), 0u);
+        if (i != 3) {
+            EXPECT_GT(port["bytes_received"].get<uint64_t>(), 0u);
+        }
     }
 }
