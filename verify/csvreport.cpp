@@ -71,9 +71,12 @@ void flatten(const json& object, const std::string& prefix, std::map<std::string
 std::vector<std::pair<std::string, std::string>> columnsOf(const std::map<std::string, std::string>& cells)
 {
     auto columns = LeadingColumns;
-    for (const auto& [path, cell] : cells)
+    // Not a structured binding: clang 14 cannot capture one in the lambda.
+    for (const auto& cell : cells) {
+        const std::string& path = cell.first;
         if (std::none_of(LeadingColumns.begin(), LeadingColumns.end(), [&](auto& c) { return c.first == path; }))
             columns.emplace_back(path, path);
+    }
     return columns;
 }
 
