@@ -160,10 +160,16 @@ def check_unplug(r):
 def check_all(r):
     fails = []
     if not r["finished"]:
+        # What the host saw of it, to tell a guest that hung from a QEMU that ended.
+        ends = ", ".join(f"{name}: {how}" for name, how in r["peer_ends"].items() if how)
+        seen = [f"{r['qemu_status']}; host peers ended: {ends or 'none'}"]
+        seen += [f"{name}: " + " | ".join(lines) for name, lines in r["log_tails"].items() if lines]
         fails.append("the guest did not finish in time (last console lines: "
-                     + " | ".join(r["lines"][-5:]) + ")")
+                     + " | ".join(r["lines"][-5:]) + ")" + "".join("\n      " + s for s in seen))
     for name, error in r["peer_errors"].items():
         fails.append(f"host peer {name}: {error}")
+    for error in r["command_errors"]:
+        fails.append(f"monitor command {error}")
     fails += check_ports(r)
     fails += check_clean(r)
     fails += check_relayed(r)

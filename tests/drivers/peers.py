@@ -30,14 +30,16 @@ class Peer(threading.Thread):
         self.listeners = [listener(p) for p in paths]
         self.timeout = timeout
         self.error = None
+        self.ended = None  # how serving ended, for the report of a guest that did not finish
         self._halt = threading.Event()
 
     def run(self):
         try:
             conns = [accept(s, self.timeout) for s in self.listeners]
             self.serve(conns)
+            self.ended = "stopped" if self.stopped() else "QEMU closed the connection"
         except ConnectionResetError:
-            pass  # QEMU ended
+            self.ended = "QEMU reset the connection"  # as it does when it powers off
         except Exception as e:  # reported by the checks, never a hang
             self.error = e
 

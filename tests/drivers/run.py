@@ -12,10 +12,12 @@ that echoes."""
 import argparse
 import json
 import os
+import queue
 import shutil
 import subprocess
 import sys
 import tempfile
+import threading
 import time
 from pathlib import Path
 
@@ -108,26 +110,44 @@ def run_guest(kernel, initrd, work, accel, timeout, steps=None):
     echo = peers.Echo([sock / "echo.sock"])
     monitor = peers.Monitor(sock / "monitor.sock", monitor_log)
     asks = {"@@VL unplug": "device_del usbser", "@@VL plug": "device_add " + USB_DEVICE}
+    # The monitor's commands are sent from a thread of their own: retrying one
+    # takes seconds, and the console is read all the while.
+    commands = queue.Queue()
+    command_errors = []
+
+    def send_commands():
+        while (text := commands.get()) is not None:
+            try:
+                monitor.command_until_accepted(text)
+            except Exception as e:  # reported by the checks
+                command_errors.append(f"{text!r}: {e!r}")
 
     def on_line(line):
         if line in asks:
             # What was in flight to an unplugged adapter is lost with it.
             echo.muted = line == "@@VL unplug"
-            monitor.command_until_accepted(asks[line])
+            commands.put(asks[line])
 
     console = peers.Console(sock / "console.sock", console_log, on_line)
     started = [relay, echo, monitor, console]
     for p in started:
         p.start()
+    sender = threading.Thread(target=send_commands, daemon=True)
+    sender.start()
     proc = subprocess.Popen(qemu_command(kernel, initrd, sock, out, accel, steps=steps), stdout=qemu_log,
                             stderr=subprocess.STDOUT, stdin=subprocess.DEVNULL)
     began = time.monotonic()
     finished = console.wait_for("@@VL end", timeout)
     try:
-        proc.wait(10)
+        crashed = proc.wait(10) != 0  # a power-off ends it with 0
+        qemu_status = f"QEMU exited with status {proc.returncode}"
     except subprocess.TimeoutExpired:
-        pass
+        crashed = False
+        qemu_status = "QEMU was still running and was stopped"
+    ends = {p.__class__.__name__: p.ended for p in started}  # before QEMU is stopped
     stop(proc)
+    commands.put(None)
+    sender.join(15)
     for p in started:
         p.stop()
     for log in logs:
@@ -136,7 +156,17 @@ def run_guest(kernel, initrd, work, accel, timeout, steps=None):
     dropped, forwarded = relay.counts()
     return {"finished": finished, "seconds": time.monotonic() - began, "lines": console.lines,
             "dropped": dropped, "forwarded": forwarded, "out": out,
-            "peer_errors": {p.__class__.__name__: str(p.error) for p in started if p.error}}
+            "peer_errors": {p.__class__.__name__: repr(p.error) for p in started if p.error},
+            "command_errors": command_errors, "qemu_status": qemu_status, "qemu_crashed": crashed,
+            "peer_ends": ends,
+            "log_tails": {name: tail(work / name) for name in ("qemu.log", "monitor.log")}}
+
+
+def tail(path, lines=6):
+    """The last lines of a log, without the monitor's echo of what was typed
+    (those lines are all line-editing escapes)."""
+    text = path.read_text(errors="replace").splitlines()
+    return [line for line in text if line.strip() and "\x1b[" not in line][-lines:]
 
 
 def main():
@@ -158,6 +188,12 @@ def main():
     timeout = 120 if accel == "kvm" else 210
     print(f"test-drivers: kernel {version}, {accel}, guest time-out {timeout} s", flush=True)
     result = run_guest(kernel, initrd, work, accel, timeout, args.steps)
+    if not result["finished"] and result["qemu_crashed"]:
+        # The emulator failing is no verdict on the drivers or on Vesperline:
+        # said, and the guest is run once more from the start.
+        print(f"test-drivers: {result['qemu_status']} before the guest finished "
+              f"(qemu.log: {' | '.join(tail(work / 'qemu.log')) or 'empty'}); running the guest again", flush=True)
+        result = run_guest(kernel, initrd, work, accel, timeout, args.steps)
     print(f"test-drivers: guest ran {result['seconds']:.0f} s; relay dropped {result['dropped']} bytes; "
           f"console in {work / 'console.log'}", flush=True)
     failures = checks.check_all(result)
