@@ -138,7 +138,8 @@ def check_unplug(r):
     out = r["out"]
     status = rc(out, "unplug")
     if status != "1":
-        return [f"unplug: exit status {status}, expected 1 (hung: the run did not end)"]
+        said = {"hung": " (hung: the run did not end)", "missing": " (the step did not run to its end)"}
+        return [f"unplug: exit status {status}, expected 1{said.get(status, '')}"]
     rep = report(out, "unplug")
     if not rep:
         return ["unplug: no report"]
