@@ -20,6 +20,7 @@
 #include <QLoggingCategory>
 #include <QTextDocument>
 
+#include <algorithm>
 #include <functional>
 #include <new>
 
@@ -110,7 +111,47 @@ void CVesperlineView::keyPressEvent(QKeyEvent* event)
     // The pane shows the key first; then the typed bytes go to the port.
     // Only what the key really types goes out: not the clipboard and undo keys.
     const TypedText typed = typedText(*event);
+    if (onlyInsertsText(*event)) {
+        QTextCursor typedAt;
+        showThenSend([&] { typedAt = insertTyped(event->text()); }, typed);
+        // The pane's cursor follows once the byte has gone: placing it
+        // measures the line.
+        setTextCursor(typedAt);
+        event->accept();
+        return;
+    }
     showThenSend([&] { QPlainTextEdit::keyPressEvent(event); }, typed);
+}
+
+// A printable key with no modifier but Shift does nothing but insert its
+// text. Inserted here, it skips the text control's comparison of the key with
+// every standard key binding, which costs more than the write of its byte.
+bool CVesperlineView::onlyInsertsText(const QKeyEvent& event) const
+{
+    if (isReadOnly() || overwriteMode()) return false;
+    if (event.modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier)) return false;
+    const QString text = event.text();
+    return !text.isEmpty() && std::all_of(text.begin(), text.end(), [](QChar c) { return c.isPrint(); });
+}
+
+// As the text control inserts a typed key: at the cursor, replacing the
+// selection, one undo step with the keys typed just before it; the caller
+// places the pane's cursor. Inside an edit block the cursor does not shape
+// the line to remember its x (it does when next moved up or down); a key
+// typed where the last one ended, with nothing changed since, joins that
+// key's block.
+QTextCursor CVesperlineView::insertTyped(const QString& text)
+{
+    QTextCursor cursor = textCursor();
+    const TypedRun here { document()->revision(), cursor.position() };
+    if (!cursor.hasSelection() && here == m_typedRun)
+        cursor.joinPreviousEditBlock();
+    else
+        cursor.beginEditBlock();
+    cursor.insertText(text);
+    cursor.endEditBlock();
+    m_typedRun = { document()->revision(), cursor.position() };
+    return cursor;
 }
 
 void CVesperlineView::inputMethodEvent(QInputMethodEvent* event)

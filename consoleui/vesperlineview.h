@@ -48,10 +48,20 @@ protected:
 
 private:
     void showThenSend(const std::function<void()>& show, const TypedText& typed);
+    bool onlyInsertsText(const QKeyEvent& event) const;
+    QTextCursor insertTyped(const QString& text);
     void sendTyped(const TypedText& typed);
+
+    // Where the last typed key left the document: its revision and the cursor.
+    struct TypedRun {
+        int revision = -1;
+        int position = -1;
+        bool operator==(const TypedRun&) const = default;
+    };
 
     std::unique_ptr<LineStatusLink> m_lineStatus;
     HeldLayout* m_layout; // owned by the pane's document
+    TypedRun m_typedRun;
 };
 
 // The most recently constructed console view; null after any view's

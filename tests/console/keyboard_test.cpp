@@ -14,6 +14,7 @@
 #include <QClipboard>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
+#include <QPlainTextEdit>
 #include <QStatusBar>
 #include <gtest/gtest.h>
 
@@ -129,6 +130,61 @@ TEST_F(KeyboardPty, UnconnectedWindowOnlyEdits)
     EXPECT_EQ(console(), "xy");
     ASSERT_TRUE(win.connect("COM2"));
     expectNothingSent();
+}
+
+// The console pane inserts plain typed keys itself; what that does to the
+// text, the cursor and the undo history must be what the text control does.
+TEST_F(KeyboardPty, TypingEditsThePaneAsAPlainTextEditWould)
+{
+    struct Key {
+        int key;
+        const char* text;
+        Qt::KeyboardModifiers mods = Qt::NoModifier;
+    };
+    const Qt::KeyboardModifiers shift = Qt::ShiftModifier;
+    const struct {
+        const char* name;
+        std::vector<Key> keys;
+    } cases[] = {
+        { "a typed run",
+            { { Qt::Key_A, "a" }, { Qt::Key_B, "b" }, { Qt::Key_Space, " " }, { Qt::Key_C, "C", shift } } },
+        { "typed after the cursor moved back",
+            { { Qt::Key_A, "a" }, { Qt::Key_B, "b" }, { Qt::Key_Left, "" }, { Qt::Key_X, "x" }, { Qt::Key_Y, "y" } } },
+        { "a backspace inside a run",
+            { { Qt::Key_A, "a" }, { Qt::Key_B, "b" }, { Qt::Key_Backspace, "\b" }, { Qt::Key_D, "d" } } },
+        { "a selection replaced",
+            { { Qt::Key_A, "a" }, { Qt::Key_B, "b" }, { Qt::Key_C, "c" }, { Qt::Key_Home, "", shift },
+                { Qt::Key_Z, "z" } } },
+        { "up to the line above, at the column typed to",
+            { { Qt::Key_A, "a" }, { Qt::Key_B, "b" }, { Qt::Key_C, "c" }, { Qt::Key_D, "d" }, { Qt::Key_Return, "\r" },
+                { Qt::Key_E, "e" }, { Qt::Key_F, "f" }, { Qt::Key_Up, "" }, { Qt::Key_Q, "q" }, { Qt::Key_Down, "" },
+                { Qt::Key_R, "r" } } },
+        { "a Latin-1 letter between others",
+            { { Qt::Key_A, "a" }, { Qt::Key_Eacute, "\xc3\xa9" }, { Qt::Key_B, "b" } } },
+    };
+    for (const auto& k : cases) {
+        QPlainTextEdit plain;
+        plain.setFont(win.view().font());
+        win.view().clear();
+        for (QPlainTextEdit* pane : { static_cast<QPlainTextEdit*>(&win.view()), &plain }) {
+            pane->document()->clearUndoRedoStacks();
+            for (const Key& key : k.keys)
+                press(*pane, key.key, QString::fromUtf8(key.text), key.mods);
+        }
+        pty.readAvailable();
+        EXPECT_EQ(console(), plain.toPlainText()) << k.name;
+        EXPECT_EQ(win.view().textCursor().position(), plain.textCursor().position()) << k.name;
+        EXPECT_EQ(win.view().textCursor().anchor(), plain.textCursor().anchor()) << k.name;
+        // Undone step by step, the two histories pass through the same texts.
+        int steps = 0;
+        while (plain.document()->isUndoAvailable() && steps < 20) {
+            plain.undo();
+            win.view().undo();
+            ++steps;
+            EXPECT_EQ(console(), plain.toPlainText()) << k.name << ", undo step " << steps;
+        }
+        EXPECT_FALSE(win.view().document()->isUndoAvailable()) << k.name << ": more undo steps than the text control";
+    }
 }
 
 // Text that an input method commits, or that a dead key composes, as a
