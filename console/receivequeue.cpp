@@ -11,17 +11,21 @@ bool ReceiveQueue::push(const void* data, size_t n)
 {
     auto* p = static_cast<const char*>(data);
     std::lock_guard lock(m_mutex);
-    const bool wasEmpty = m_bytes.empty() && m_skipped == 0;
+    const size_t queued = m_bytes.size() - m_head;
+    const bool wasEmpty = queued == 0 && m_skipped == 0;
     if (n >= m_maxBacklog) {
-        m_skipped += m_bytes.size() + (n - m_maxBacklog);
+        m_skipped += queued + (n - m_maxBacklog);
         m_bytes.assign(p + (n - m_maxBacklog), m_maxBacklog);
+        m_head = 0;
         return wasEmpty;
     }
-    const size_t over = m_bytes.size() + n > m_maxBacklog ? m_bytes.size() + n - m_maxBacklog : 0;
-    if (over > 0) {
-        m_bytes.erase(0, over);
-        m_skipped += over;
-    }
+    const size_t over = queued + n > m_maxBacklog ? queued + n - m_maxBacklog : 0;
+    m_head += over;
+    m_skipped += over;
+    // The dropped bytes are only stepped over; moving the rest to the front
+    // at every push would copy the whole backlog for each small read while
+    // the pane is behind. Once a backlog's worth is dropped, one move.
+    if (m_head >= m_maxBacklog) dropHead();
     m_bytes.append(p, n);
     return wasEmpty;
 }
@@ -29,8 +33,15 @@ bool ReceiveQueue::push(const void* data, size_t n)
 ReceiveQueue::Batch ReceiveQueue::take()
 {
     std::lock_guard lock(m_mutex);
+    dropHead();
     Batch batch { std::move(m_bytes), m_skipped };
     m_bytes.clear();
     m_skipped = 0;
     return batch;
+}
+
+void ReceiveQueue::dropHead()
+{
+    m_bytes.erase(0, m_head);
+    m_head = 0;
 }

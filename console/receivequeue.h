@@ -26,8 +26,11 @@ public:
     Batch take();
 
 private:
+    void dropHead();
+
     std::mutex m_mutex;
     size_t m_maxBacklog;
-    std::string m_bytes;
+    std::string m_bytes; // queued from m_head on; before it, dropped bytes not yet moved out
+    size_t m_head = 0;
     uint64_t m_skipped = 0;
 };

@@ -1,15 +1,45 @@
 #include "rxtextdecoder.h"
 
+#include <algorithm>
+#include <array>
+
 namespace {
 
 // How a byte that is not a line break appears.
-QString visible(unsigned char byte)
+QString makeVisible(unsigned char byte)
 {
     if (byte < 0x20) return QChar(char16_t(0x2400 + byte)); // the control pictures block
     if (byte == 0x7F) return QChar(char16_t(0x2421));
     if (byte >= 0x80 && byte < 0xA0) // C1 controls have no picture
         return QStringLiteral("<%1>").arg(byte, 2, 16, QChar('0')).toUpper();
     return QChar(char16_t(byte));
+}
+
+// Made once: noisy input is mostly controls, and making the text of each
+// one anew cost more than all the rest of the decoding.
+const QString& visible(unsigned char byte)
+{
+    static const auto table = [] {
+        std::array<QString, 256> t;
+        for (int b = 0; b < 256; ++b)
+            t[size_t(b)] = makeVisible(static_cast<unsigned char>(b));
+        return t;
+    }();
+    return table[byte];
+}
+
+bool printable(unsigned char byte)
+{
+    return (byte >= 0x20 && byte < 0x7F) || byte >= 0xA0;
+}
+
+// The length of the run of printable bytes at the start of `bytes`.
+size_t printableRun(std::string_view bytes)
+{
+    size_t n = 0;
+    while (n < bytes.size() && printable(static_cast<unsigned char>(bytes[n])))
+        ++n;
+    return n;
 }
 
 } // namespace
@@ -23,8 +53,15 @@ QString RxTextDecoder::decode(std::string_view bytes)
 {
     QString out;
     out.reserve(qsizetype(bytes.size()));
-    for (char c : bytes)
-        put(out, static_cast<unsigned char>(c));
+    while (!bytes.empty()) {
+        // Runs of plain characters go in whole: a fast line is mostly these.
+        const size_t run = printableRun(bytes);
+        if (run > 0)
+            putPrintable(out, bytes.substr(0, run));
+        else
+            put(out, static_cast<unsigned char>(bytes[0]));
+        bytes.remove_prefix(run > 0 ? run : 1);
+    }
     return out;
 }
 
@@ -41,12 +78,20 @@ void RxTextDecoder::put(QString& out, unsigned char byte)
     if (lfAfterCr) return;
     if (byte == '\r' || byte == '\n') {
         lineBreak(out);
-    } else if ((byte >= 0x20 && byte < 0x7F) || byte >= 0xA0) {
-        if (m_column >= m_maxLineLength) lineBreak(out);
-        out += QChar(char16_t(byte));
-        ++m_column;
     } else {
         putChars(out, visible(byte));
+    }
+}
+
+void RxTextDecoder::putPrintable(QString& out, std::string_view run)
+{
+    m_afterCr = false;
+    while (!run.empty()) {
+        if (m_column >= m_maxLineLength) lineBreak(out);
+        const size_t n = std::min(run.size(), size_t(m_maxLineLength - m_column));
+        out.append(QLatin1StringView(run.data(), qsizetype(n)));
+        m_column += int(n);
+        run.remove_prefix(n);
     }
 }
 

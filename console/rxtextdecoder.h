@@ -21,7 +21,9 @@ public:
     int column() const { return m_column; }
 
 private:
+    // A byte that is not a plain character (a line break or a control).
     void put(QString& out, unsigned char byte);
+    void putPrintable(QString& out, std::string_view run);
     void putChars(QString& out, const QString& chars);
     void lineBreak(QString& out);
 

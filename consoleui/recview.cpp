@@ -11,7 +11,7 @@ CRecView::CRecView(QWidget* parent)
     : QPlainTextEdit(parent)
     , m_queue(MaxBacklog)
     , m_formatter(MaxLineLength, MaxLines)
-    , m_tail(document())
+    , m_tail(document(), MaxLines)
 {
     setLineWrapMode(QPlainTextEdit::NoWrap);
     setAccessibleName(QString::fromLatin1(txt::ReceivePaneName));
@@ -97,5 +97,7 @@ QString CRecView::keepLastLines(const QString& text, int lines)
         pos = text.lastIndexOf(QChar('\n'), pos - 1);
         if (pos <= 0) return text;
     }
-    return text.mid(pos + 1);
+    // The line break stays: it ends the line the pane shows last, which
+    // would otherwise run on into the first line kept.
+    return text.mid(pos);
 }
