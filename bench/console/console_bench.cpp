@@ -21,6 +21,7 @@
 #include <QApplication>
 #include <QTextBlock>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -33,6 +34,7 @@
 #include <termios.h>
 #include <thread>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -149,11 +151,21 @@ int main(int argc, char** argv)
     returnLargeBlocksToTheSystem(); // as the program does at start-up
     const std::string data = payload(fullOrQuick(4 << 20, 1 << 20));
     Pty pty;
-    const double cat = catSeconds(pty, data);
-    const double pane = paneSeconds(pty, data);
-    std::printf("receive path, %zu bytes from a pty:\n", data.size());
-    std::printf("  into the receive pane: %.3f of the throughput of cat reading the same pty\n", cat / pane);
-    printFigure("pane.vs_cat", cat / pane, ">=0.3", cat / pane >= 0.3);
+    // cat moves the payload in a few tens of milliseconds, so one pair of runs
+    // scatters by a factor of several: the figure is the median of rounds,
+    // each a run of cat and then one of the pane.
+    std::vector<double> ratios;
+    std::printf("receive path, %zu bytes from a pty, rounds of cat then the pane:\n", data.size());
+    for (int round = 0; round < fullOrQuick(7, 3); ++round) {
+        const double cat = catSeconds(pty, data);
+        const double pane = paneSeconds(pty, data);
+        ratios.push_back(cat / pane);
+        std::printf("  round %d: cat %.1f ms, pane %.1f ms, %.3f\n", round + 1, cat * 1e3, pane * 1e3, cat / pane);
+    }
+    std::sort(ratios.begin(), ratios.end());
+    const double median = ratios[ratios.size() / 2];
+    std::printf("  into the receive pane: %.3f of the throughput of cat reading the same pty (median)\n", median);
+    printFigure("pane.vs_cat", median, ">=0.3", median >= 0.3);
 
     const double small = appendSeconds(100 << 10);
     const double large = appendSeconds(10 << 20);
