@@ -23,26 +23,33 @@ uint32_t errorFlags(uint8_t line)
 
 } // namespace
 
-Result<PortPtr> Rfc2217Port::open(const Rfc2217Target& target, Access access, OpenPurpose purpose)
+Result<PortPtr> Rfc2217Port::open(const Rfc2217Target& target, Access access, OpenPurpose purpose, OpenAbort* abort)
 {
     const auto deadline = Clock::now() + kConnectLimit;
     std::string words;
     for (int attempt = 1;; ++attempt) {
-        auto socket = TcpSocket::connect(target.host, target.port, deadline);
+        auto socket = TcpSocket::connect(target.host, target.port, deadline, abort ? &abort->wake() : nullptr);
         if (!socket) return socket.error();
         auto port = std::make_unique<Rfc2217Port>(std::move(*socket), target.text(), access);
+        if (abort) abort->attach(port.get());
         PortError e = port->start(purpose, deadline);
+        if (abort) abort->attach(nullptr);
         if (!e) return PortPtr(std::move(port));
         if (auto said = port->serverWords(); !said.empty()) words = said;
         // A server still closing the last connection turns the next one away
         // for a moment; one that is held by another client keeps saying so.
         const auto retryAt = Clock::now() + attempt * std::chrono::milliseconds(100);
-        if (e.code != ErrorCode::DeviceGone || retryAt >= deadline) {
+        if (e.code != ErrorCode::DeviceGone || retryAt >= deadline || (abort && abort->aborted())) {
             if (!words.empty()) e.text += " (it said \"" + words + "\")";
             return e;
         }
         std::this_thread::sleep_until(retryAt);
     }
+}
+
+void Rfc2217Port::interruptStart()
+{
+    setGone(makeError(ErrorCode::Aborted, "opening " + m_where + " was interrupted"));
 }
 
 // What a server says before it hangs up on a new connection ("Port already

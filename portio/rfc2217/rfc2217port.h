@@ -1,5 +1,6 @@
 #pragma once
 
+#include "openabort.h"
 #include "portio/port.h"
 #include "portio/portsync.h"
 #include "rfc2217target.h"
@@ -24,8 +25,10 @@ namespace portio {
 // not at all, is refused.
 class Rfc2217Port final : public Port {
 public:
-    // Connects, negotiates, and for I/O reads the remote port's settings.
-    static Result<PortPtr> open(const Rfc2217Target& target, Access access, OpenPurpose purpose);
+    // Connects, negotiates, and for I/O reads the remote port's settings;
+    // `abort` (may be null) ends it early.
+    static Result<PortPtr> open(
+        const Rfc2217Target& target, Access access, OpenPurpose purpose, OpenAbort* abort = nullptr);
 
     Rfc2217Port(TcpSocket socket, std::string where, Access access);
     ~Rfc2217Port() override;
@@ -47,6 +50,9 @@ public:
     IoResult write(const void* buffer, size_t n) override;
     Status transmitChar(uint8_t byte) override;
     void close() override;
+
+    // Ends an open under way: what waits for the server gives up, Aborted.
+    void interruptStart();
 
 private:
     using Lock = std::unique_lock<std::mutex>;
