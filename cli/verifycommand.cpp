@@ -96,13 +96,15 @@ int VerifyCommand::run(Context& context)
     ProgressLine progress(m_quiet);
     verify::VerifyRun run(context.ns, *ports, *sources, s, &interruptFlag());
     auto report = run.run([&](const verify::Progress& p) { progress.show(p); });
+    // Opens still waiting for remote servers end now, not when they give up.
+    if (report.interrupted) context.ns.abortOpens();
     report.host = hostName();
     report.version = std::string("vesperline-cli ") + VESPERLINE_VERSION;
     progress.end();
     // A report the test log was promised but did not get fails the run.
     const bool written = writeReports(report);
     const std::string table = verify::summaryTable(report);
-    // Flushed now: the process may take a moment more to end (opens under way at a stop).
+    // Flushed now: the process may take a moment more to end.
     std::cout << (m_quiet ? table.substr(table.rfind('\n', table.size() - 2) + 1) : table) << std::flush;
     return report.pass && written ? 0 : 1;
 }

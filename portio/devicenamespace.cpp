@@ -134,6 +134,17 @@ Result<PortPtr> DeviceNamespace::open(std::string_view path, Access access)
     return openTarget(*target, access, OpenPurpose::Io);
 }
 
+void DeviceNamespace::abortOpens()
+{
+    std::shared_ptr<PortProvider> board;
+    {
+        std::lock_guard lock(m_impl->mutex);
+        board = m_impl->board;
+    }
+    if (board) board->abortOpens();
+    m_impl->remote->abortOpens();
+}
+
 Status DeviceNamespace::probe(std::string_view path)
 {
     auto target = resolve(path);

@@ -1,9 +1,11 @@
 #pragma once
 
 #include "timeouts.h"
+#include "wake.h"
 
 #include <condition_variable>
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <vector>
@@ -29,15 +31,15 @@ enum class WaitOutcome {
 };
 
 // Bookkeeping shared by the calls of one port: which calls are inside it (so
-// that close can wait until they have left) and which are blocked (each on an
-// eventfd of its own, so that a release is never lost between the blocked
-// call's last look at the state and its poll()).
+// that close can wait until they have left) and which are blocked (each on a
+// Wake of its own, so that a release is never lost between the blocked
+// call's last look at the state and its wait).
 class PortSync {
 public:
     struct Waiter {
-        int fd = -1;
+        Wake* wake = nullptr;
         unsigned kind = 0;
-        bool rung = false; // the eventfd holds a count to drain
+        bool rung = false; // the wake holds a ring to drain
     };
     // Counts the releases of one kind; a call takes it when it starts, and a
     // release after that ends the call's waits, even one not yet begun.
@@ -55,8 +57,27 @@ public:
     Ticket ticket(WaitKind kind) const;
 
     // Blocks until the device fd reports `events`, the waiter is released, or
-    // the time has passed (nullopt: no limit).
+    // the time has passed (nullopt: no limit). POSIX only (poll()).
     WaitOutcome wait(int deviceFd, short events, WaitKind kind, Ticket ticket, std::optional<Clock::duration> limit);
+
+    // A call about to block on something of its own (a socket), registered
+    // for as long as this lives: a release of its kind or close rings wake().
+    class Waiting {
+    public:
+        Waiting(PortSync& sync, WaitKind kind, Ticket ticket);
+        ~Waiting();
+        Waiting(const Waiting&) = delete;
+        Waiting& operator=(const Waiting&) = delete;
+        // Ready: the wait may begin. Released: a release or close came
+        // first. Failed: there is no wake-up to wait with.
+        WaitOutcome admitted() const { return m_admitted; }
+        const Wake& wake() const { return *m_waiter.wake; }
+
+    private:
+        PortSync& m_sync;
+        Waiter m_waiter;
+        WaitOutcome m_admitted;
+    };
 
     // Releases every waiter of the kinds.
     void release(unsigned kinds);
@@ -67,7 +88,7 @@ public:
 private:
     WaitOutcome addWaiter(Waiter& w, Ticket ticket);
     void removeWaiter(Waiter& w);
-    int takeEventFd();
+    std::unique_ptr<Wake> takeWake();
     static int slot(unsigned kind);
 
     mutable std::mutex m_mutex;
@@ -76,7 +97,7 @@ private:
     int m_inFlight = 0;
     Ticket m_releases[3] = {};
     std::vector<Waiter*> m_waiters;
-    std::vector<int> m_spareFds;
+    std::vector<std::unique_ptr<Wake>> m_spareWakes;
 };
 
 // Enters a port for the length of a call.

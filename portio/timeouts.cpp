@@ -1,5 +1,7 @@
 #include "timeouts.h"
 
+#include <climits>
+
 namespace portio {
 
 namespace {
@@ -52,6 +54,17 @@ std::optional<Clock::time_point> writeDeadline(const CommTimeouts& t, size_t n, 
     if (t.WriteTotalTimeoutMultiplier == 0 && t.WriteTotalTimeoutConstant == 0) return std::nullopt;
     const uint64_t total = uint64_t(t.WriteTotalTimeoutMultiplier) * n + t.WriteTotalTimeoutConstant;
     return start + ms(total);
+}
+
+} // namespace portio
+
+namespace portio {
+
+int waitMilliseconds(std::optional<Clock::duration> limit)
+{
+    if (!limit) return -1;
+    const auto ms = std::chrono::ceil<std::chrono::milliseconds>(*limit).count();
+    return ms <= 0 ? 0 : ms > INT_MAX ? INT_MAX : int(ms);
 }
 
 } // namespace portio

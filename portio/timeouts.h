@@ -44,4 +44,8 @@ private:
 // 0. At the limit the write ends with what was sent and the rest is dropped.
 std::optional<Clock::time_point> writeDeadline(const CommTimeouts& timeouts, size_t n, Clock::time_point start);
 
+// A wait's limit in the milliseconds of poll() and select(): -1 for none,
+// rounded up so that a wait never ends just before its deadline.
+int waitMilliseconds(std::optional<Clock::duration> limit);
+
 } // namespace portio

@@ -3,14 +3,6 @@
 // never left half sent: what a time-out cuts off goes out before anything else.
 #include "rfc2217codes.h"
 #include "rfc2217port.h"
-#include "tcpconnect.h"
-
-#include <cerrno>
-#include <cstring>
-#include <poll.h>
-#include <sys/eventfd.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 namespace portio {
 
@@ -29,33 +21,35 @@ uint32_t errorFlags(uint8_t line)
         | (line & rfc2217::LINE_PARITY ? CE_RXPARITY : 0) | (line & rfc2217::LINE_OVERRUN ? CE_OVERRUN : 0);
 }
 
-bool retryable(int err)
-{
-    return err == EAGAIN || err == EINTR;
-}
-
 } // namespace
 
-Result<PortPtr> Rfc2217Port::open(const Rfc2217Target& target, Access access, OpenPurpose purpose)
+Result<PortPtr> Rfc2217Port::open(const Rfc2217Target& target, Access access, OpenPurpose purpose, OpenAbort* abort)
 {
     const auto deadline = Clock::now() + kConnectLimit;
     std::string words;
     for (int attempt = 1;; ++attempt) {
-        auto fd = connectTcp(target.host, target.port, deadline);
-        if (!fd) return fd.error();
-        auto port = std::make_unique<Rfc2217Port>(*fd, target.text(), access);
+        auto socket = TcpSocket::connect(target.host, target.port, deadline, abort ? &abort->wake() : nullptr);
+        if (!socket) return socket.error();
+        auto port = std::make_unique<Rfc2217Port>(std::move(*socket), target.text(), access);
+        if (abort) abort->attach(port.get());
         PortError e = port->start(purpose, deadline);
+        if (abort) abort->attach(nullptr);
         if (!e) return PortPtr(std::move(port));
         if (auto said = port->serverWords(); !said.empty()) words = said;
         // A server still closing the last connection turns the next one away
         // for a moment; one that is held by another client keeps saying so.
         const auto retryAt = Clock::now() + attempt * std::chrono::milliseconds(100);
-        if (e.code != ErrorCode::DeviceGone || retryAt >= deadline) {
+        if (e.code != ErrorCode::DeviceGone || retryAt >= deadline || (abort && abort->aborted())) {
             if (!words.empty()) e.text += " (it said \"" + words + "\")";
             return e;
         }
         std::this_thread::sleep_until(retryAt);
     }
+}
+
+void Rfc2217Port::interruptStart()
+{
+    setGone(makeError(ErrorCode::Aborted, "opening " + m_where + " was interrupted"));
 }
 
 // What a server says before it hangs up on a new connection ("Port already
@@ -70,9 +64,8 @@ std::string Rfc2217Port::serverWords() const
     return words;
 }
 
-Rfc2217Port::Rfc2217Port(int socket, std::string where, Access access)
-    : m_socket(socket)
-    , m_wake(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC))
+Rfc2217Port::Rfc2217Port(TcpSocket socket, std::string where, Access access)
+    : m_socket(std::move(socket))
     , m_where(std::move(where))
     , m_access(access)
     , m_options({ telnet::OPT_BINARY, rfc2217::COM_PORT_OPTION }, { telnet::OPT_BINARY })
@@ -86,7 +79,7 @@ Rfc2217Port::~Rfc2217Port()
 
 Status Rfc2217Port::start(OpenPurpose purpose, Clock::time_point deadline)
 {
-    if (m_wake < 0) return errnoError(errno, "making the wake-up descriptor (eventfd)");
+    if (!m_closeWake.status().ok()) return m_closeWake.status();
     m_receiver = std::thread([this] { receiveLoop(); });
     if (auto e = negotiate(deadline)) return e;
     if (purpose == OpenPurpose::Probe) return okStatus();
@@ -134,21 +127,17 @@ void Rfc2217Port::receiveLoop()
     telnet::Decoder decoder;
     uint8_t buffer[4096];
     while (awaitRoom()) {
-        pollfd fds[2] = { { m_socket, POLLIN, 0 }, { m_wake, POLLIN, 0 } };
-        if (::poll(fds, 2, -1) < 0) {
-            if (errno == EINTR) continue;
-            return setGone(errnoError(errno, "waiting for the server (poll)"));
-        }
-        if (fds[1].revents) return;
-        const ssize_t r = ::recv(m_socket, buffer, sizeof buffer, 0);
-        if (r == 0)
+        auto ready = m_socket.wait(TcpSocket::Want::Read, m_closeWake, std::nullopt);
+        if (!ready) return setGone(ready.error());
+        if (*ready == WaitOutcome::Released) return;
+        if (*ready != WaitOutcome::Ready) continue;
+        const SocketIo r = m_socket.receive(buffer, sizeof buffer);
+        if (r.wouldBlock) continue;
+        if (r.error) return setGone(broken(r.error));
+        if (r.count == 0)
             return setGone(makeError(ErrorCode::DeviceGone, "the server at " + m_where + " closed the connection"));
-        if (r < 0 && retryable(errno)) continue;
-        if (r < 0)
-            return setGone(PortError {
-                ErrorCode::DeviceGone, errno, "the connection to " + m_where + " broke: " + std::strerror(errno) });
         telnet::Decoded decoded;
-        decoder.feed(buffer, size_t(r), decoded);
+        decoder.feed(buffer, r.count, decoded);
         {
             std::lock_guard lock(m_mutex);
             deliver(decoded);
@@ -156,6 +145,11 @@ void Rfc2217Port::receiveLoop()
         m_cv.notify_all();
         flushOutbox();
     }
+}
+
+PortError Rfc2217Port::broken(const PortError& os) const
+{
+    return PortError { ErrorCode::DeviceGone, os.osErrno, "the connection to " + m_where + " broke: " + os.text };
 }
 
 // Data and the server's answers in the order they came, so that the answer
@@ -212,16 +206,15 @@ std::optional<PortError> Rfc2217Port::failure() const
     return m_gone;
 }
 
-WaitOutcome Rfc2217Port::waitWritable(bool data, PortSync::Ticket ticket, std::optional<Clock::duration> limit)
+// A data write ends at an abort purge as well as at close; a command only at close.
+Result<WaitOutcome> Rfc2217Port::waitWritable(bool data, PortSync::Ticket ticket, std::optional<Clock::duration> limit)
 {
-    if (data) return m_sync.wait(m_socket, POLLOUT, WaitWrite, ticket, limit);
-    pollfd fds[2] = { { m_socket, POLLOUT, 0 }, { m_wake, POLLIN, 0 } };
-    const int ms = limit ? int(std::chrono::ceil<std::chrono::milliseconds>(*limit).count()) : -1;
-    const int rc = ::poll(fds, 2, ms);
-    if (rc < 0) return errno == EINTR ? WaitOutcome::TimedOut : WaitOutcome::Failed;
-    if (fds[1].revents) return WaitOutcome::Released;
-    if (fds[0].revents & (POLLHUP | POLLERR)) return WaitOutcome::Gone;
-    return rc == 0 ? WaitOutcome::TimedOut : WaitOutcome::Ready;
+    if (!data) return m_socket.wait(TcpSocket::Want::Write, m_closeWake, limit);
+    PortSync::Waiting waiting(m_sync, WaitWrite, ticket);
+    if (waiting.admitted() == WaitOutcome::Failed)
+        return makeError(ErrorCode::OsFailure, "waiting to send: no wake-up could be made");
+    if (waiting.admitted() != WaitOutcome::Ready) return waiting.admitted();
+    return m_socket.wait(TcpSocket::Want::Write, waiting.wake(), limit);
 }
 
 // The server's flow control holds our data back, not our commands: a setting
@@ -258,15 +251,15 @@ Rfc2217Port::Sent Rfc2217Port::sendWire(
     size_t k = 0;
     Status status;
     while (k < full.size() && status.ok()) {
+        m_unhanded = full.size() - k;
         if (data && !(status = waitResumed(deadline, ticket)).ok()) break;
-        const ssize_t w = ::send(m_socket, full.data() + k, full.size() - k, MSG_NOSIGNAL | MSG_DONTWAIT);
-        if (w > 0) {
-            k += size_t(w);
+        const SocketIo w = m_socket.send(full.data() + k, full.size() - k);
+        if (w.count > 0) {
+            k += w.count;
             continue;
         }
-        if (w < 0 && !retryable(errno)) {
-            status = PortError { ErrorCode::DeviceGone, errno,
-                "the connection to " + m_where + " broke: " + std::strerror(errno) };
+        if (w.error) {
+            status = broken(w.error);
             setGone(status);
             break;
         }
@@ -279,16 +272,24 @@ Rfc2217Port::Sent Rfc2217Port::sendWire(
             }
             limit = *deadline - now;
         }
-        const auto outcome = waitWritable(data, ticket, limit);
-        if (outcome == WaitOutcome::Released || outcome == WaitOutcome::Gone)
-            status = failure().value_or(outcome == WaitOutcome::Gone
+        auto outcome = waitWritable(data, ticket, limit);
+        if (!outcome)
+            status = outcome.error();
+        else if (*outcome == WaitOutcome::Released || *outcome == WaitOutcome::Gone)
+            status = failure().value_or(*outcome == WaitOutcome::Gone
                     ? makeError(ErrorCode::DeviceGone, "the connection to " + m_where + " broke")
                     : makeError(ErrorCode::Aborted, "the write was aborted"));
-        else if (outcome == WaitOutcome::Failed)
-            status = errnoError(errno, "waiting to send (poll)");
     }
-    if (k < prefix) m_owed = full.substr(k, prefix - k);
+    m_unhanded = 0;
+    if (k < prefix) owe(full.substr(k, prefix - k));
     return { k > prefix ? k - prefix : 0, status };
+}
+
+// Expects m_sendMutex held.
+void Rfc2217Port::owe(const std::string& rest)
+{
+    m_owed += rest;
+    m_unhanded = m_owed.size();
 }
 
 void Rfc2217Port::flushOutbox()
@@ -304,7 +305,7 @@ Status Rfc2217Port::transmit(uint8_t code, const std::string& value)
     const std::string wire = telnet::subnegotiation(rfc2217::COM_PORT_OPTION, std::string(1, char(code)) + value);
     std::lock_guard send(m_sendMutex);
     const Sent sent = sendWire(wire, Clock::now() + kSendLimit, false, 0);
-    if (sent.count > 0 && sent.count < wire.size()) m_owed += wire.substr(sent.count);
+    if (sent.count > 0 && sent.count < wire.size()) owe(wire.substr(sent.count));
     return sent.status;
 }
 

@@ -2,9 +2,6 @@
 
 #include "rfc2217codes.h"
 
-#include <sys/ioctl.h>
-#include <unistd.h>
-
 namespace portio {
 
 namespace {
@@ -102,8 +99,7 @@ Result<ComStat> Rfc2217Port::clearCommError()
     CallGuard guard(m_sync);
     if (!guard) return closedError();
     ComStat stat;
-    int out = 0;
-    if (::ioctl(m_socket, TIOCOUTQ, &out) == 0) stat.cbOutQue = uint32_t(out);
+    stat.cbOutQue = uint32_t(m_unhanded + m_socket.unsent());
     std::lock_guard lock(m_mutex);
     stat.cbInQue = uint32_t(m_in.size());
     stat.errors = std::exchange(m_errors, 0);
@@ -143,12 +139,10 @@ void Rfc2217Port::close()
         m_closing = true;
     }
     m_cv.notify_all();
-    const uint64_t one = 1;
-    if (m_wake >= 0) (void)::write(m_wake, &one, sizeof one);
+    m_closeWake.ring();
     m_sync.closeAndDrain();
     if (m_receiver.joinable()) m_receiver.join();
-    ::close(m_socket);
-    if (m_wake >= 0) ::close(m_wake);
+    m_socket.close();
 }
 
 } // namespace portio

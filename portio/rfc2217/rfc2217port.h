@@ -1,9 +1,13 @@
 #pragma once
 
+#include "openabort.h"
 #include "portio/port.h"
 #include "portio/portsync.h"
 #include "rfc2217target.h"
+#include "tcpsocket.h"
 #include "telnetoptions.h"
+
+#include <atomic>
 
 #include <condition_variable>
 #include <deque>
@@ -21,10 +25,12 @@ namespace portio {
 // not at all, is refused.
 class Rfc2217Port final : public Port {
 public:
-    // Connects, negotiates, and for I/O reads the remote port's settings.
-    static Result<PortPtr> open(const Rfc2217Target& target, Access access, OpenPurpose purpose);
+    // Connects, negotiates, and for I/O reads the remote port's settings;
+    // `abort` (may be null) ends it early.
+    static Result<PortPtr> open(
+        const Rfc2217Target& target, Access access, OpenPurpose purpose, OpenAbort* abort = nullptr);
 
-    Rfc2217Port(int socket, std::string where, Access access);
+    Rfc2217Port(TcpSocket socket, std::string where, Access access);
     ~Rfc2217Port() override;
 
     Status setCommMask(uint32_t mask) override;
@@ -44,6 +50,9 @@ public:
     IoResult write(const void* buffer, size_t n) override;
     Status transmitChar(uint8_t byte) override;
     void close() override;
+
+    // Ends an open under way: what waits for the server gives up, Aborted.
+    void interruptStart();
 
 private:
     using Lock = std::unique_lock<std::mutex>;
@@ -72,9 +81,11 @@ private:
     void onComPort(const std::string& sub);
     void setGone(PortError error);
     std::optional<PortError> failure() const;
+    PortError broken(const PortError& os) const;
     Sent sendWire(std::string wire, std::optional<Clock::time_point> deadline, bool data, PortSync::Ticket ticket);
     Status waitResumed(std::optional<Clock::time_point> deadline, PortSync::Ticket ticket);
-    WaitOutcome waitWritable(bool data, PortSync::Ticket ticket, std::optional<Clock::duration> limit);
+    Result<WaitOutcome> waitWritable(bool data, PortSync::Ticket ticket, std::optional<Clock::duration> limit);
+    void owe(const std::string& rest);
     void flushOutbox();
     uint64_t expect(uint8_t code, const std::string& value, bool awaited);
     void matchAnswer(uint8_t code, const std::string& value);
@@ -96,8 +107,8 @@ private:
     bool binaryOut() const;
     IoResult endWrite(const uint8_t* p, size_t n, bool binary, const Sent& sent);
 
-    const int m_socket;
-    const int m_wake; // eventfd: close() ends the receiver and blocked control sends
+    TcpSocket m_socket;
+    Wake m_closeWake; // rung once, by close(): ends the receiver and blocked control sends
     const std::string m_where;
     const Access m_access;
     PortSync m_sync;
@@ -123,6 +134,9 @@ private:
 
     std::mutex m_sendMutex;
     std::string m_owed; // the rest of a unit a time-out cut in two; goes out first
+    // Wire bytes not handed to send() yet (the rest of a send in progress, or
+    // what is owed): the part of the outgoing queue the OS cannot count.
+    std::atomic<size_t> m_unhanded { 0 };
     std::mutex m_closeMutex;
     bool m_closed = false;
 };

@@ -81,7 +81,7 @@ IoResult Rfc2217Port::endWrite(const uint8_t* p, size_t n, bool binary, const Se
     if (count < n && wireAt < sent.count) {
         std::string unit;
         telnet::appendEscaped(unit, p + count, 1, binary);
-        m_owed += unit.substr(sent.count - wireAt);
+        owe(unit.substr(sent.count - wireAt));
         ++count;
     }
     if (sent.status.code != ErrorCode::TimedOut) return { count, sent.status };

@@ -2,6 +2,8 @@
 
 #include "rfc2217port.h"
 
+#include <algorithm>
+
 namespace portio {
 
 bool Rfc2217Provider::owns(std::string_view target) const
@@ -19,7 +21,22 @@ Result<PortPtr> Rfc2217Provider::open(std::string_view target, Access access, Op
 {
     auto parsed = parseRfc2217Target(target);
     if (!parsed) return parsed.error();
-    return Rfc2217Port::open(*parsed, access, purpose);
+    OpenAbort abort;
+    {
+        std::lock_guard lock(m_mutex);
+        m_opening.push_back(&abort);
+    }
+    auto port = Rfc2217Port::open(*parsed, access, purpose, &abort);
+    std::lock_guard lock(m_mutex);
+    std::erase(m_opening, &abort);
+    return port;
+}
+
+void Rfc2217Provider::abortOpens()
+{
+    std::lock_guard lock(m_mutex);
+    for (OpenAbort* a : m_opening)
+        a->abort();
 }
 
 } // namespace portio

@@ -2,7 +2,12 @@
 
 #include "portio/portprovider.h"
 
+#include <mutex>
+#include <vector>
+
 namespace portio {
+
+class OpenAbort;
 
 // Remote ports "rfc2217://HOST:PORT": connects only when a port is opened,
 // and only to the host and port the target names.
@@ -11,6 +16,11 @@ public:
     bool owns(std::string_view target) const override;
     Status checkTarget(std::string_view target) const override;
     Result<PortPtr> open(std::string_view target, Access access, OpenPurpose purpose) override;
+    void abortOpens() override;
+
+private:
+    std::mutex m_mutex;
+    std::vector<OpenAbort*> m_opening; // the opens under way
 };
 
 } // namespace portio

@@ -1,4 +1,4 @@
-#include "tcpconnect.h"
+#include "tcpsocket.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -13,26 +13,16 @@ namespace portio {
 
 namespace {
 
-std::string where(const std::string& host, uint16_t port)
-{
-    return host + ":" + std::to_string(port);
-}
-
-int msUntil(Clock::time_point deadline)
-{
-    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
-    return left > 0 ? int(left) : 0;
-}
-
 // Waits for the connect in progress; 0 or the errno that ended it.
-int awaitConnect(int fd, Clock::time_point deadline)
+int awaitConnect(int fd, Clock::time_point deadline, const Wake* abort)
 {
-    pollfd p { fd, POLLOUT, 0 };
+    pollfd p[2] = { { fd, POLLOUT, 0 }, { abort ? int(abort->handle()) : -1, POLLIN, 0 } };
     int rc;
     do
-        rc = ::poll(&p, 1, msUntil(deadline));
+        rc = ::poll(p, 2, waitMilliseconds(deadline - Clock::now()));
     while (rc < 0 && errno == EINTR);
     if (rc < 0) return errno;
+    if (p[1].revents) return ECANCELED;
     if (rc == 0) return ETIMEDOUT;
     int err = 0;
     socklen_t len = sizeof err;
@@ -40,12 +30,12 @@ int awaitConnect(int fd, Clock::time_point deadline)
     return err;
 }
 
-int tryAddress(const addrinfo& a, Clock::time_point deadline, int& fd)
+int tryAddress(const addrinfo& a, Clock::time_point deadline, const Wake* abort, int& fd)
 {
     fd = ::socket(a.ai_family, a.ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC, a.ai_protocol);
     if (fd < 0) return errno;
     int err = ::connect(fd, a.ai_addr, a.ai_addrlen) == 0 ? 0 : errno;
-    if (err == EINPROGRESS) err = awaitConnect(fd, deadline);
+    if (err == EINPROGRESS) err = awaitConnect(fd, deadline, abort);
     if (err != 0) {
         ::close(fd);
         fd = -1;
@@ -53,12 +43,14 @@ int tryAddress(const addrinfo& a, Clock::time_point deadline, int& fd)
     return err;
 }
 
-PortError connectError(int err, const std::string& at)
+PortError connectFailure(int err, const std::string& host, uint16_t port)
 {
-    if (err == ETIMEDOUT) return PortError { ErrorCode::TimedOut, err, "no answer from " + at + " in time" };
-    if (err == ECONNREFUSED)
-        return PortError { ErrorCode::NotFound, err, "nothing accepts connections at " + at + " (connection refused)" };
-    return errnoError(err, "connecting to " + at);
+    const std::string at = hostAndPort(host, port);
+    const ConnectEnd end = err == ETIMEDOUT ? ConnectEnd::TimedOut
+        : err == ECONNREFUSED               ? ConnectEnd::Refused
+        : err == ECANCELED                  ? ConnectEnd::Interrupted
+                                            : ConnectEnd::Failed;
+    return connectError(end, errnoError(err, "connecting to " + at), at);
 }
 
 void tune(int fd)
@@ -73,7 +65,8 @@ void tune(int fd)
 
 } // namespace
 
-Result<int> connectTcp(const std::string& host, uint16_t port, Clock::time_point deadline)
+Result<TcpSocket> TcpSocket::connect(
+    const std::string& host, uint16_t port, Clock::time_point deadline, const Wake* abort)
 {
     addrinfo hints {};
     hints.ai_family = AF_UNSPEC;
@@ -85,12 +78,12 @@ Result<int> connectTcp(const std::string& host, uint16_t port, Clock::time_point
         return makeError(ErrorCode::NotFound, "cannot find the host " + host + ": " + ::gai_strerror(rc));
     int err = EHOSTUNREACH;
     int fd = -1;
-    for (const addrinfo* a = list; a && fd < 0; a = a->ai_next)
-        err = tryAddress(*a, deadline, fd);
+    for (const addrinfo* a = list; a && fd < 0 && err != ECANCELED; a = a->ai_next)
+        err = tryAddress(*a, deadline, abort, fd);
     ::freeaddrinfo(list);
-    if (fd < 0) return connectError(err, where(host, port));
+    if (fd < 0) return connectFailure(err, host, port);
     tune(fd);
-    return fd;
+    return TcpSocket(fd);
 }
 
 } // namespace portio

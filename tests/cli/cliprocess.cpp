@@ -60,6 +60,15 @@ int CliProcess::wait()
     return m_status;
 }
 
+bool CliProcess::exited()
+{
+    if (m_status != -2) return true;
+    int st = 0;
+    if (::waitpid(m_pid, &st, WNOHANG) != m_pid) return false;
+    m_status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+    return true;
+}
+
 void CliProcess::signal(int sig) const
 {
     ::kill(m_pid, sig);

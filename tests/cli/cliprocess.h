@@ -13,6 +13,8 @@ public:
 
     // Waits for the program to end; its exit status (-1: killed by a signal).
     int wait();
+    // Whether the program has ended, without waiting.
+    bool exited();
     void signal(int sig) const;
     pid_t pid() const { return m_pid; }
     std::string out() const;

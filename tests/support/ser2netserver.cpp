@@ -1,15 +1,14 @@
 #include "ser2netserver.h"
 
+#include "tcptable.h"
 #include "waitfor.h"
 
 #include <csignal>
-#include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <netinet/in.h>
-#include <sstream>
 #include <stdexcept>
 #include <sys/socket.h>
 #include <sys/wait.h>
@@ -30,23 +29,6 @@ uint16_t freeLoopbackPort()
         port = ntohs(a.sin_port);
     ::close(fd);
     return port;
-}
-
-// Whether something listens on 127.0.0.1:port, from the kernel's table, so
-// that checking does not take up the server's one connection.
-bool listening(uint16_t port)
-{
-    std::ifstream table("/proc/net/tcp");
-    char wanted[32];
-    std::snprintf(wanted, sizeof wanted, "0100007F:%04X", port);
-    std::string line;
-    while (std::getline(table, line)) {
-        std::istringstream fields(line);
-        std::string slot, local, remote, state;
-        fields >> slot >> local >> remote >> state;
-        if (local == wanted && state == "0A") return true;
-    }
-    return false;
 }
 
 bool exited(pid_t pid)
@@ -96,7 +78,9 @@ bool Ser2netServer::start(const std::string& ttyPath)
     }
     if (m_pid < 0) return false;
     bool gone = false;
-    if (waitFor([&] { return listening(m_port) || (gone = exited(m_pid)); }, std::chrono::seconds(10)) && !gone)
+    if (waitFor([&] { return loopbackTcpIn(m_port, TcpEnd::Local, "0A") || (gone = exited(m_pid)); },
+            std::chrono::seconds(10))
+        && !gone)
         return true;
     if (!gone) stop(SIGKILL);
     m_pid = -1;
