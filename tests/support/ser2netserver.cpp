@@ -10,6 +10,7 @@
 #include <fstream>
 #include <netinet/in.h>
 #include <stdexcept>
+#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -68,8 +69,13 @@ bool Ser2netServer::start(const std::string& ttyPath)
     const std::string log = m_dir + "/ser2net.log";
     const std::string pidFile = m_dir + "/ser2net.pid";
     const std::string prog = program();
+    const pid_t parent = ::getpid();
     m_pid = ::fork();
     if (m_pid == 0) {
+        // A test killed before its destructors run (a time-out, a crash) must
+        // not leave the server behind, serving a pseudo-terminal that is gone.
+        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+        if (::getppid() != parent) ::_exit(1);
         const int out = ::open(log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
         ::dup2(out, 1);
         ::dup2(out, 2);
