@@ -60,7 +60,10 @@ void VerifyWindow::createControls()
     m_table->setSelectionMode(QAbstractItemView::SingleSelection);
     m_table->verticalHeader()->hide();
     // Columns as wide as their headings and figures; the reasons take the rest.
+    // Every refresh changes every row, and each change has the columns measured
+    // again: only the rows on screen are, which is what the user sees.
     m_table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    m_table->horizontalHeader()->setResizeContentsPrecision(0);
     m_table->horizontalHeader()->setStretchLastSection(true);
     m_firstError = new FirstErrorView(this);
     m_chart = new RateChart(this);
