@@ -125,8 +125,9 @@ ExposedLinks::~ExposedLinks()
     }
 }
 
-portio::Status ExposedLinks::claim(const std::string& name, const std::string& lock)
+portio::Status ExposedLinks::claim(const std::string& name, const std::string& link)
 {
+    const std::string lock = link + ".lock";
     for (int attempt = 0; attempt < 3; ++attempt) {
         const int fd = ::open(lock.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
         if (fd < 0) return errnoError(errno, "locking " + lock);
@@ -143,9 +144,11 @@ portio::Status ExposedLinks::claim(const std::string& name, const std::string& l
             continue;
         }
         // Unlocked: its holder, if any, no longer runs. The lock is ours now,
-        // and goes with us also when a signal ends the program.
+        // and goes with us also when a signal ends the program; so does the
+        // link, even the stale one we have not replaced yet.
         installHandlers();
         remember(lock);
+        remember(link);
         m_locks.emplace_back(lock, fd);
         const std::string pid = std::to_string(::getpid()) + "\n";
         if (::ftruncate(fd, 0) != 0 || ::pwrite(fd, pid.data(), pid.size(), 0) != ssize_t(pid.size()))
@@ -167,13 +170,11 @@ portio::Status ExposedLinks::add(const std::string& name, const std::string& tar
 {
     if (auto e = makeDir()) return e;
     const std::string link = m_dir + "/" + name;
-    if (auto e = claim(name, link + ".lock")) return e;
+    if (auto e = claim(name, link)) return e;
     const std::string fresh = link + ".new";
     // A new link takes the place of a stale one in one step.
     ::unlink(fresh.c_str());
     if (::symlink(target.c_str(), fresh.c_str()) != 0) return errnoError(errno, "linking " + fresh);
-    // Known to the signal handler before it exists: a signal in between must not leave it behind.
-    remember(link);
     if (::rename(fresh.c_str(), link.c_str()) != 0) {
         const int err = errno;
         forget(link);

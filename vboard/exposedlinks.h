@@ -30,7 +30,7 @@ public:
 
 private:
     portio::Status makeDir();
-    portio::Status claim(const std::string& name, const std::string& lock);
+    portio::Status claim(const std::string& name, const std::string& link);
 
     std::string m_dir;
     std::vector<std::string> m_links;
