@@ -30,6 +30,15 @@ ssize_t InputQueue::read(int fd, uint8_t* out, size_t n)
     return ssize_t(k);
 }
 
+bool InputQueue::takeWhole(uint8_t* out, size_t n)
+{
+    std::lock_guard lock(m_mutex);
+    if (n == 0 || m_end - m_begin < n) return false;
+    std::memcpy(out, m_data.data() + m_begin, n);
+    m_begin += n;
+    return true;
+}
+
 ssize_t InputQueue::waiting(int fd) const
 {
     std::lock_guard lock(m_mutex);

@@ -19,6 +19,9 @@ public:
     // the tty into it; returns what read() would (0 at end of file, -1 with
     // errno set).
     ssize_t read(int fd, uint8_t* out, size_t n);
+    // All n bytes from the queue when it holds them (false, taking nothing,
+    // when it does not): such a read needs no clock and no wait.
+    bool takeWhole(uint8_t* out, size_t n);
     // The bytes waiting in the tty and here, counted together so that a
     // concurrent fill moves none from one count to the other; -1 with errno
     // set when the tty cannot say.

@@ -66,6 +66,7 @@ PosixTty::PosixTty(int fd, Access access, OpenPurpose purpose)
     , m_access(access)
     , m_purpose(purpose)
     , m_uart(purpose == OpenPurpose::Io && tty::isUartDriver(fd))
+    , m_holdsOutput(!tty::isPseudoTerminal(fd))
 {
     if (purpose != OpenPurpose::Io) return;
     // Errors count from the open on, not from the driver's start.
@@ -210,8 +211,10 @@ Result<ComStat> PosixTty::clearCommError()
     if (!waiting) return waiting.error();
     ComStat stat;
     stat.cbInQue = *waiting;
+    // The receive thread asks before every small read: on a pty, whose
+    // answer is always 0, that would be a system call per 80 bytes for nothing.
     int out = 0;
-    if (::ioctl(m_fd, TIOCOUTQ, &out) == 0) stat.cbOutQue = uint32_t(out);
+    if (m_holdsOutput && ::ioctl(m_fd, TIOCOUTQ, &out) == 0) stat.cbOutQue = uint32_t(out);
     stat.errors = lineErrors();
     return stat;
 }

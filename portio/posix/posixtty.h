@@ -52,6 +52,7 @@ private:
     const Access m_access;
     const OpenPurpose m_purpose;
     const bool m_uart;
+    const bool m_holdsOutput; // false on a pty: nothing to count with TIOCOUTQ
     PortSync m_sync;
     InputQueue m_in;
     std::atomic<bool> m_gone { false };

@@ -82,10 +82,11 @@ IoResult PosixTty::read(void* buffer, size_t n)
     if (m_access == Access::Write)
         return { 0, makeError(ErrorCode::AccessDenied, "the port is open for writing only") };
     if (m_gone) return { 0, gone() };
+    auto* p = static_cast<uint8_t*>(buffer);
+    if (m_in.takeWhole(p, n)) return { n, okStatus() }; // what a reader that asked the count first gets
     const auto ticket = m_sync.ticket(WaitRead);
     const auto start = Clock::now();
     const ReadDeadline deadline(timeouts(), n, start);
-    auto* p = static_cast<uint8_t*>(buffer);
     size_t have = 0;
     auto lastByte = start;
     for (;;) {

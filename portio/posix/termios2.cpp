@@ -16,6 +16,9 @@ namespace {
 
 constexpr unsigned kUsbSerialMajor = 188;
 constexpr unsigned kAcmMajor = 166;
+constexpr unsigned kPtyMasterMajor = 128; // Unix98 masters: 128-135, slaves: 136-143
+constexpr unsigned kPtyMajors = 16;
+constexpr unsigned kBsdPtyMaster = 2, kBsdPtySlave = 3;
 
 Status getAttrs(int fd, termios2& t)
 {
@@ -232,6 +235,16 @@ bool isUartDriver(int fd)
     // the start character behind their output like any other byte.
     const unsigned maj = major(st.st_rdev);
     return ss.type != PORT_UNKNOWN && maj != kUsbSerialMajor && maj != kAcmMajor;
+}
+
+bool isPseudoTerminal(int fd)
+{
+    struct stat st { };
+    if (::fstat(fd, &st) != 0 || !S_ISCHR(st.st_mode)) return false;
+    const unsigned maj = major(st.st_rdev);
+    const bool ptmx = maj == 5 && minor(st.st_rdev) == 2; // a master opened through /dev/ptmx
+    return (maj >= kPtyMasterMajor && maj < kPtyMasterMajor + kPtyMajors) || maj == kBsdPtyMaster || maj == kBsdPtySlave
+        || ptmx;
 }
 
 } // namespace portio::tty

@@ -41,5 +41,8 @@ Status sendAsStartChar(int fd, uint8_t byte);
 Result<ErrorCounters> readErrorCounters(int fd);
 // A UART under the serial core (not a pty, USB adapter or modem class device).
 bool isUartDriver(int fd);
+// A pseudo-terminal (either end): its driver keeps no output queue, so
+// TIOCOUTQ always answers 0 there.
+bool isPseudoTerminal(int fd);
 
 } // namespace portio::tty
