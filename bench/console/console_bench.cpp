@@ -3,13 +3,18 @@
 //  1. bytes per second from a pseudo-terminal into the receive pane, against
 //     `cat` reading the same pseudo-terminal;
 //  2. the cost of one append when the pane holds 10 MB, against 100 KB.
+// Beside 1, what the pane's text store alone needs for the same lines (a
+// bare text document, appended to as the pane appends): no pane built on
+// that document can be faster.
 #include "bench/support/benchwindow.h"
+#include "bench/support/eventwait.h"
 #include "bench/support/figure.h"
 #include "bench/support/fixedfileui.h"
 #include "bench/support/quickoption.h"
 #include "bench/support/rawpty.h"
 #include "bench/support/windowcounts.h"
 #include "consoleui/allocator.h"
+#include "consoleui/panetail.h"
 #include "consoleui/recview.h"
 #include "consoleui/vesperlineview.h"
 #include "portio/devicenamespace.h"
@@ -20,6 +25,7 @@
 
 #include <QApplication>
 #include <QTextBlock>
+#include <QTextDocument>
 
 #include <algorithm>
 #include <chrono>
@@ -30,6 +36,7 @@
 #include <poll.h>
 #include <pty.h>
 #include <string>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <thread>
@@ -96,27 +103,58 @@ double catSeconds(Pty& pty, const std::string& data)
     return s;
 }
 
-double paneSeconds(Pty& pty, const std::string& data)
+double cpuSeconds(int who)
+{
+    rusage u {};
+    ::getrusage(who, &u);
+    return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) + double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) * 1e-6;
+}
+
+struct PaneRound {
+    double seconds;
+    double uiCpu; // the user-interface thread's CPU time during the round
+    double otherCpu; // every other thread of the process (the receive thread and the feeding one)
+};
+
+PaneRound paneSeconds(Pty& pty, const std::string& data)
 {
     BenchWindow window(pty.path);
     CSplitterFrame& frame = window.frame();
     CRecView& pane = window.pane();
+    const double ui0 = cpuSeconds(RUSAGE_THREAD), all0 = cpuSeconds(RUSAGE_SELF);
     const auto start = Clock::now();
+    EventWait events;
     std::thread writer([&] { pty.writeAll(data); });
     while (pane.document()->lastBlock().previous().text() != QLatin1String("END"))
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        events.turn();
     const double s = seconds(Clock::now() - start);
     writer.join();
+    const double ui = cpuSeconds(RUSAGE_THREAD) - ui0, all = cpuSeconds(RUSAGE_SELF) - all0;
     // The end marker shows even when the pane skipped bytes it had no time
     // for; a figure counts only when the session read every byte.
     const auto deadline = Clock::now() + std::chrono::seconds(10);
     while (bytesRead(frame) != data.size() && Clock::now() < deadline)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        events.turn();
     if (bytesRead(frame) != data.size()) {
         std::printf("FAILED: the session read %llu of %zu bytes\n", (unsigned long long)bytesRead(frame), data.size());
         std::exit(1);
     }
-    return s;
+    return { s, ui, all - ui };
+}
+
+// The payload appended in `batches` parts to a bare document kept to the
+// pane's line limit, as the pane appends what it drains.
+double documentSeconds(const std::string& data, int batches)
+{
+    QTextDocument document;
+    document.setUndoRedoEnabled(false);
+    PaneTail tail(&document, CRecView::MaxLines);
+    const QString text = QString::fromLatin1(data.data(), qsizetype(data.size()));
+    const qsizetype step = text.size() / batches + 1;
+    const auto start = Clock::now();
+    for (qsizetype at = 0; at < text.size(); at += step)
+        tail.append(text.mid(at, step));
+    return seconds(Clock::now() - start);
 }
 
 // Mean time of one 80-byte append (with its repaint) to a pane holding `fill` bytes.
@@ -154,17 +192,28 @@ int main(int argc, char** argv)
     // cat moves the payload in a few tens of milliseconds, so one pair of runs
     // scatters by a factor of several: the figure is the median of rounds,
     // each a run of cat and then one of the pane.
-    std::vector<double> ratios;
+    std::vector<double> ratios, cats;
     std::printf("receive path, %zu bytes from a pty, rounds of cat then the pane:\n", data.size());
     for (int round = 0; round < fullOrQuick(7, 3); ++round) {
         const double cat = catSeconds(pty, data);
-        const double pane = paneSeconds(pty, data);
-        ratios.push_back(cat / pane);
-        std::printf("  round %d: cat %.1f ms, pane %.1f ms, %.3f\n", round + 1, cat * 1e3, pane * 1e3, cat / pane);
+        const PaneRound pane = paneSeconds(pty, data);
+        ratios.push_back(cat / pane.seconds);
+        cats.push_back(cat);
+        std::printf(
+            "  round %d: cat %.1f ms, pane %.1f ms, %.3f (CPU: user-interface thread %.1f ms, the others %.1f ms)\n",
+            round + 1, cat * 1e3, pane.seconds * 1e3, cat / pane.seconds, pane.uiCpu * 1e3, pane.otherCpu * 1e3);
     }
     std::sort(ratios.begin(), ratios.end());
     const double median = ratios[ratios.size() / 2];
     std::printf("  into the receive pane: %.3f of the throughput of cat reading the same pty (median)\n", median);
+    std::vector<double> alone;
+    for (int round = 0; round < 3; ++round)
+        alone.push_back(documentSeconds(data, 6));
+    std::sort(alone.begin(), alone.end());
+    std::sort(cats.begin(), cats.end());
+    std::printf("  the pane's text document alone takes the same lines in %.1f ms (median of 3): the pane can be at "
+                "most %.3f of cat's median round\n",
+        alone[1] * 1e3, cats[cats.size() / 2] / alone[1]);
     printFigure("pane.vs_cat", median, ">=0.3", median >= 0.3);
 
     const double small = appendSeconds(100 << 10);

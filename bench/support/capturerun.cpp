@@ -1,5 +1,6 @@
 #include "bench/support/capturerun.h"
 #include "bench/support/benchwindow.h"
+#include "bench/support/eventwait.h"
 
 #include "bench/support/fixedfileui.h"
 #include "consoleui/vesperlineview.h"
@@ -18,8 +19,9 @@ double captureSeconds(const std::string& source, const std::string& target, size
     RawPty pty;
     BenchWindow window(pty.path, QString::fromStdString(target));
     if (!window.view().runCommand(cmd::ID_START_CAPTURE)) std::abort();
-    return feedUntil(pty, source, target, n, [](bool) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    EventWait events;
+    return feedUntil(pty, source, target, n, [&events](bool) {
+        events.turn();
         return true;
     });
 }
