@@ -96,8 +96,6 @@ int VerifyCommand::run(Context& context)
     ProgressLine progress(m_quiet);
     verify::VerifyRun run(context.ns, *ports, *sources, s, &interruptFlag());
     auto report = run.run([&](const verify::Progress& p) { progress.show(p); });
-    // Opens still waiting for remote servers end now, not when they give up.
-    if (report.interrupted) context.ns.abortOpens();
     report.host = hostName();
     report.version = std::string("vesperline-cli ") + VESPERLINE_VERSION;
     progress.end();

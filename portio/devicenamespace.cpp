@@ -134,15 +134,11 @@ Result<PortPtr> DeviceNamespace::open(std::string_view path, Access access)
     return openTarget(*target, access, OpenPurpose::Io);
 }
 
-void DeviceNamespace::abortOpens()
+void DeviceNamespace::abortOpens(std::string_view path)
 {
-    std::shared_ptr<PortProvider> board;
-    {
-        std::lock_guard lock(m_impl->mutex);
-        board = m_impl->board;
-    }
-    if (board) board->abortOpens();
-    m_impl->remote->abortOpens();
+    auto target = resolve(path);
+    if (!target) return;
+    if (auto provider = m_impl->providerFor(*target)) provider->abortOpens(*target);
 }
 
 Status DeviceNamespace::probe(std::string_view path)

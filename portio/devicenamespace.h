@@ -52,10 +52,10 @@ public:
     Result<PortPtr> open(std::string_view path, Access access);
     // Exclusive read-only open that changes nothing on the port, closed at once.
     Status probe(std::string_view path);
-    // Ends every open under way in other threads now (they fail as
-    // Aborted), so that a program stopped by Ctrl-C need not wait seconds
-    // for remote servers; later opens are not affected.
-    void abortOpens();
+    // Ends the opens of a name under way in other threads now (they fail
+    // as Aborted), so that a stopped run need not wait seconds for remote
+    // servers; later opens are not affected.
+    void abortOpens(std::string_view path);
 
     // Splits "\\.\NAME" into NAME (a bare name is returned as it is).
     static std::string_view stripPrefix(std::string_view path);

@@ -17,9 +17,9 @@ public:
     virtual Status checkTarget(std::string_view target) const { return okStatus(); }
     // Exclusive open of one of its ports.
     virtual Result<PortPtr> open(std::string_view target, Access access, OpenPurpose purpose) = 0;
-    // Ends the opens under way now, as Aborted, where an open can wait (for
-    // a remote server); opens that start later are not affected.
-    virtual void abortOpens() { }
+    // Ends the opens of `target` under way now, as Aborted, where an open
+    // can wait (for a remote server); opens that start later are not affected.
+    virtual void abortOpens(std::string_view target) { }
 };
 
 } // namespace portio

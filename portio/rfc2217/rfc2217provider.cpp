@@ -24,19 +24,19 @@ Result<PortPtr> Rfc2217Provider::open(std::string_view target, Access access, Op
     OpenAbort abort;
     {
         std::lock_guard lock(m_mutex);
-        m_opening.push_back(&abort);
+        m_opening.push_back({ std::string(target), &abort });
     }
     auto port = Rfc2217Port::open(*parsed, access, purpose, &abort);
     std::lock_guard lock(m_mutex);
-    std::erase(m_opening, &abort);
+    std::erase_if(m_opening, [&abort](const Opening& o) { return o.abort == &abort; });
     return port;
 }
 
-void Rfc2217Provider::abortOpens()
+void Rfc2217Provider::abortOpens(std::string_view target)
 {
     std::lock_guard lock(m_mutex);
-    for (OpenAbort* a : m_opening)
-        a->abort();
+    for (const Opening& o : m_opening)
+        if (o.target == target) o.abort->abort();
 }
 
 } // namespace portio

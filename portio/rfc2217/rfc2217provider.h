@@ -16,11 +16,15 @@ public:
     bool owns(std::string_view target) const override;
     Status checkTarget(std::string_view target) const override;
     Result<PortPtr> open(std::string_view target, Access access, OpenPurpose purpose) override;
-    void abortOpens() override;
+    void abortOpens(std::string_view target) override;
 
 private:
     std::mutex m_mutex;
-    std::vector<OpenAbort*> m_opening; // the opens under way
+    struct Opening {
+        std::string target;
+        OpenAbort* abort;
+    };
+    std::vector<Opening> m_opening; // the opens under way
 };
 
 } // namespace portio

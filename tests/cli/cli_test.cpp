@@ -6,6 +6,7 @@
 #include "tests/support/ptypair.h"
 #include "tests/support/pyserial.h"
 #include "tests/support/ser2netserver.h"
+#include "tests/support/silentserver.h"
 #include "tests/support/tcptable.h"
 #include "tests/support/waitfor.h"
 
@@ -239,54 +240,6 @@ TEST(Cli, CtrlCStopsTheRunAndWritesTheReportSoFar)
         EXPECT_EQ(port["reason"], "interrupted") << port.dump();
     EXPECT_NE(p.out().find("(interrupted)"), std::string::npos);
 }
-
-// A remote port whose server never answers: it takes the connection and says
-// nothing, or its queue of connections is full, so that a connect waits for
-// its handshake. Either way an open waits up to its connect limit, seconds.
-enum class Silence { NoAnswer, NoHandshake };
-
-class SilentServer {
-public:
-    explicit SilentServer(Silence silence)
-        : m_silence(silence)
-    {
-        m_fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in a {};
-        a.sin_family = AF_INET;
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t len = sizeof a;
-        // A backlog of 0 holds one connection; the kernel drops the SYNs after it.
-        if (::bind(m_fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0
-            || ::listen(m_fd, silence == Silence::NoAnswer ? 16 : 0) != 0
-            || ::getsockname(m_fd, reinterpret_cast<sockaddr*>(&a), &len) != 0)
-            throw std::runtime_error("no listening socket");
-        m_port = ntohs(a.sin_port);
-        if (silence == Silence::NoHandshake) {
-            m_filler = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-            if (::connect(m_filler, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0)
-                throw std::runtime_error("cannot fill the queue");
-        }
-    }
-    ~SilentServer()
-    {
-        if (m_filler >= 0) ::close(m_filler);
-        ::close(m_fd);
-    }
-    std::string target() const { return "rfc2217://127.0.0.1:" + std::to_string(m_port); }
-    // An open is under way: a connection waits to be taken, or a connect for its handshake.
-    bool connecting() const
-    {
-        if (m_silence == Silence::NoHandshake) return loopbackTcpIn(m_port, TcpEnd::Remote, "02");
-        pollfd p { m_fd, POLLIN, 0 };
-        return ::poll(&p, 1, 0) == 1;
-    }
-
-private:
-    Silence m_silence;
-    int m_fd = -1;
-    int m_filler = -1;
-    uint16_t m_port = 0;
-};
 
 class CtrlCWhileThePortsOpen : public testing::TestWithParam<Silence> { };
 
