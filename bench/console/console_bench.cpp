@@ -189,32 +189,29 @@ int main(int argc, char** argv)
     returnLargeBlocksToTheSystem(); // as the program does at start-up
     const std::string data = payload(fullOrQuick(4 << 20, 1 << 20));
     Pty pty;
-    // cat moves the payload in a few tens of milliseconds, so one pair of runs
-    // scatters by a factor of several: the figure is the median of rounds,
-    // each a run of cat and then one of the pane.
-    std::vector<double> ratios, cats;
+    // cat moves the payload in a few tens of milliseconds, and one run of
+    // either scatters by a factor of several with where the scheduler puts
+    // the threads (cat took 25 to 164 ms in one run): the figure is the best
+    // round of each, over interleaved rounds of cat and the pane.
+    double cat = 1e9, pane = 1e9;
     std::printf("receive path, %zu bytes from a pty, rounds of cat then the pane:\n", data.size());
     for (int round = 0; round < fullOrQuick(7, 3); ++round) {
-        const double cat = catSeconds(pty, data);
-        const PaneRound pane = paneSeconds(pty, data);
-        ratios.push_back(cat / pane.seconds);
-        cats.push_back(cat);
-        std::printf(
-            "  round %d: cat %.1f ms, pane %.1f ms, %.3f (CPU: user-interface thread %.1f ms, the others %.1f ms)\n",
-            round + 1, cat * 1e3, pane.seconds * 1e3, cat / pane.seconds, pane.uiCpu * 1e3, pane.otherCpu * 1e3);
+        const double c = catSeconds(pty, data);
+        const PaneRound p = paneSeconds(pty, data);
+        cat = std::min(cat, c);
+        pane = std::min(pane, p.seconds);
+        std::printf("  round %d: cat %.1f ms, pane %.1f ms (CPU: user-interface thread %.1f ms, the others %.1f ms)\n",
+            round + 1, c * 1e3, p.seconds * 1e3, p.uiCpu * 1e3, p.otherCpu * 1e3);
     }
-    std::sort(ratios.begin(), ratios.end());
-    const double median = ratios[ratios.size() / 2];
-    std::printf("  into the receive pane: %.3f of the throughput of cat reading the same pty (median)\n", median);
-    std::vector<double> alone;
+    std::printf(
+        "  into the receive pane: %.3f of the throughput of cat reading the same pty (best rounds)\n", cat / pane);
+    double alone = 1e9;
     for (int round = 0; round < 3; ++round)
-        alone.push_back(documentSeconds(data, 6));
-    std::sort(alone.begin(), alone.end());
-    std::sort(cats.begin(), cats.end());
-    std::printf("  the pane's text document alone takes the same lines in %.1f ms (median of 3): the pane can be at "
-                "most %.3f of cat's median round\n",
-        alone[1] * 1e3, cats[cats.size() / 2] / alone[1]);
-    printFigure("pane.vs_cat", median, ">=0.3", median >= 0.3);
+        alone = std::min(alone, documentSeconds(data, 6));
+    std::printf("  the pane's text document alone takes the same lines in %.1f ms (best of 3): a pane that keeps its "
+                "lines there can be at most %.3f of cat\n",
+        alone * 1e3, cat / alone);
+    printFigure("pane.vs_cat", cat / pane, ">=0.3", cat / pane >= 0.3);
 
     const double small = appendSeconds(100 << 10);
     const double large = appendSeconds(10 << 20);
