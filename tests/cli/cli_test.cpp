@@ -7,7 +7,6 @@
 #include "tests/support/pyserial.h"
 #include "tests/support/ser2netserver.h"
 #include "tests/support/silentserver.h"
-#include "tests/support/tcptable.h"
 #include "tests/support/waitfor.h"
 
 #include <gtest/gtest.h>
@@ -15,10 +14,7 @@
 
 #include <csignal>
 #include <filesystem>
-#include <netinet/in.h>
 #include <optional>
-#include <poll.h>
-#include <sys/socket.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
