@@ -20,6 +20,14 @@ CRecView::CRecView(QWidget* parent)
     setUndoRedoEnabled(false);
     m_drainTimer.setSingleShot(true);
     connect(&m_drainTimer, &QTimer::timeout, this, &CRecView::drainNow);
+    // The bar's range catches up with the text after the update that grew
+    // it: a pane that shows the end follows it there, instead of being left
+    // a line short and then taken for one the user scrolled up.
+    QScrollBar* bar = verticalScrollBar();
+    connect(bar, &QScrollBar::rangeChanged, this, [this, bar](int, int max) {
+        if (m_following) bar->setValue(max);
+    });
+    connect(bar, &QScrollBar::valueChanged, this, [this, bar](int value) { m_following = value == bar->maximum(); });
     m_trimTimer.setSingleShot(true);
     connect(&m_trimTimer, &QTimer::timeout, this, [this] {
         m_sinceTrim = 0;
@@ -75,19 +83,19 @@ void CRecView::appendBytes(std::string_view bytes)
 void CRecView::replaceText(const QString& text)
 {
     setPlainText(text);
+    m_following = true;
     m_formatter.restart();
 }
 
 void CRecView::appendText(const QString& text, const QString& partial, bool replacesPartial)
 {
     if (text.isEmpty() && partial.isEmpty()) return;
-    QScrollBar* bar = verticalScrollBar();
-    const bool following = bar->value() == bar->maximum();
+    const bool atEnd = following();
     if (replacesPartial)
         m_tail.replace(text, partial);
     else
         m_tail.append(text);
-    if (following) bar->setValue(bar->maximum());
+    if (atEnd) verticalScrollBar()->setValue(verticalScrollBar()->maximum());
 }
 
 QString CRecView::keepLastLines(const QString& text, int lines)

@@ -47,6 +47,7 @@ public:
 
 private:
     void drainWhenDue();
+    bool following() const { return m_following; }
     void appendText(const QString& text, const QString& partial = {}, bool replacesPartial = false);
     static QString keepLastLines(const QString& text, int lines);
 
@@ -56,5 +57,8 @@ private:
     QElapsedTimer m_sinceDrain;
     QTimer m_drainTimer;
     QTimer m_trimTimer;
+    // Whether the pane keeps the newest line in view: until the user scrolls
+    // away from the end, and again once they scroll back to it.
+    bool m_following = true;
     size_t m_sinceTrim = 0;
 };

@@ -3,9 +3,11 @@
 //  1. bytes per second from a pseudo-terminal into the receive pane, against
 //     `cat` reading the same pseudo-terminal;
 //  2. the cost of one append when the pane holds 10 MB, against 100 KB.
-// Beside 1, what the pane's text store alone needs for the same lines (a
-// bare text document, appended to as the pane appends): no pane built on
-// that document can be faster.
+// Beside 1, two bounds measured in the same run: what the receive thread
+// alone needs to hand on the same bytes (a session without a window, its bytes
+// counted and dropped) and what the pane's text store alone needs for the same
+// lines (a bare text document, appended to as the pane appends): no pane
+// above that thread or built on that document can be faster.
 #include "bench/support/benchwindow.h"
 #include "bench/support/eventwait.h"
 #include "bench/support/figure.h"
@@ -18,6 +20,7 @@
 #include "consoleui/recview.h"
 #include "consoleui/vesperlineview.h"
 #include "portio/devicenamespace.h"
+#include "session/consolesession.h"
 #include "shell/splitterframe.h"
 #include "shell/vesperlinedoc.h"
 #include "tests/console/consolewindow.h"
@@ -28,6 +31,7 @@
 #include <QTextDocument>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -142,6 +146,36 @@ PaneRound paneSeconds(Pty& pty, const std::string& data)
     return { s, ui, all - ui };
 }
 
+// The receive thread with nothing above it: a session on the pty whose
+// bytes are counted and dropped, timed until the last byte is handed on.
+double sessionSeconds(Pty& pty, const std::string& data)
+{
+    std::atomic<size_t> got { 0 };
+    ConsoleSession::Events events;
+    events.received = [&got](std::string_view bytes) { got += bytes.size(); };
+    ConsoleSession session(testDevices(), events);
+    session.InitPortContext();
+    session.m_portCtx.portName = "COM2";
+    if (!testDevices().define("COM2", pty.path).ok() || !session.OpenPort()) {
+        std::fprintf(stderr, "COM2 (%s) does not open\n", pty.path.c_str());
+        std::exit(1);
+    }
+    const auto start = Clock::now();
+    std::thread writer([&] { pty.writeAll(data); });
+    const auto deadline = start + std::chrono::seconds(10);
+    while (got < data.size() && Clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
+    const double s = seconds(Clock::now() - start);
+    writer.join();
+    session.ClosePort();
+    testDevices().undefine("COM2");
+    if (got != data.size()) {
+        std::printf("FAILED: the session alone handed on %zu of %zu bytes\n", got.load(), data.size());
+        std::exit(1);
+    }
+    return s;
+}
+
 // The payload appended in `batches` parts to a bare document kept to the
 // pane's line limit, as the pane appends what it drains.
 double documentSeconds(const std::string& data, int batches)
@@ -193,18 +227,24 @@ int main(int argc, char** argv)
     // either scatters by a factor of several with where the scheduler puts
     // the threads (cat took 25 to 164 ms in one run): the figure is the best
     // round of each, over interleaved rounds of cat and the pane.
-    double cat = 1e9, pane = 1e9;
+    double cat = 1e9, pane = 1e9, thread = 1e9;
     std::printf("receive path, %zu bytes from a pty, rounds of cat then the pane:\n", data.size());
     for (int round = 0; round < fullOrQuick(7, 3); ++round) {
         const double c = catSeconds(pty, data);
         const PaneRound p = paneSeconds(pty, data);
+        const double t = sessionSeconds(pty, data);
         cat = std::min(cat, c);
         pane = std::min(pane, p.seconds);
-        std::printf("  round %d: cat %.1f ms, pane %.1f ms (CPU: user-interface thread %.1f ms, the others %.1f ms)\n",
-            round + 1, c * 1e3, p.seconds * 1e3, p.uiCpu * 1e3, p.otherCpu * 1e3);
+        thread = std::min(thread, t);
+        std::printf("  round %d: cat %.1f ms, pane %.1f ms (CPU: user-interface thread %.1f ms, the others %.1f ms), "
+                    "receive thread alone %.1f ms\n",
+            round + 1, c * 1e3, p.seconds * 1e3, p.uiCpu * 1e3, p.otherCpu * 1e3, t * 1e3);
     }
     std::printf(
         "  into the receive pane: %.3f of the throughput of cat reading the same pty (best rounds)\n", cat / pane);
+    std::printf("  the receive thread alone hands the same bytes on in %.1f ms (best round): a pane above it can be at "
+                "most %.3f of cat\n",
+        thread * 1e3, cat / thread);
     double alone = 1e9;
     for (int round = 0; round < 3; ++round)
         alone = std::min(alone, documentSeconds(data, 6));

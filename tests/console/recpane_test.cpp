@@ -4,7 +4,9 @@
 // input as one decoding of it would show them.
 #include "consoleui/recview.h"
 #include "linestatus/hexview.h"
+#include "uiwait.h"
 
+#include <QScrollBar>
 #include <QStringList>
 
 #include <gtest/gtest.h>
@@ -129,6 +131,44 @@ TEST(RecPane, ShowsTheLastLinesOfWhatWasReceivedHoweverItCame)
         EXPECT_TRUE(got == want) << c.name << ": differs at " << diff << " of " << got.size() << "/" << want.size()
                                  << "\n got: " << got.mid(diff, 40).toStdString()
                                  << "\nwant: " << want.mid(diff, 40).toStdString();
+    }
+}
+
+// A shown pane keeps the newest line in view frame after frame, also when it
+// is made smaller (a window being laid out, a splitter moved), unless the user
+// has scrolled away from the end; scrolled back there, it follows again.
+TEST(RecPane, FollowsTheEndUntilTheUserScrollsAway)
+{
+    const struct {
+        const char* name;
+        QAbstractSlider::SliderAction before; // done by the user before the last frames
+        bool follows;
+    } cases[] = {
+        { "left alone", QAbstractSlider::SliderNoAction, true },
+        { "scrolled to the top", QAbstractSlider::SliderToMinimum, false },
+        { "scrolled up and back to the end", QAbstractSlider::SliderToMaximum, true },
+    };
+    for (const auto& c : cases) {
+        CRecView pane;
+        pane.resize(600, 400);
+        pane.show();
+        QScrollBar* bar = pane.verticalScrollBar();
+        for (int frame = 0; frame < 8; ++frame) {
+            if (frame == 2) pane.resize(600, 250);
+            if (frame == 4 && c.before != QAbstractSlider::SliderNoAction) {
+                bar->triggerAction(QAbstractSlider::SliderToMinimum);
+                bar->triggerAction(c.before);
+            }
+            pane.post(numberedLines(frame * 300, frame * 300 + 300, "\n"));
+            pane.drainNow();
+            // The bar's range settles on later turns of the event loop.
+            uiWaitFor([&] { return bar->value() == bar->maximum(); }, std::chrono::milliseconds(300));
+            const bool atEnd = bar->value() == bar->maximum() && bar->maximum() > 0;
+            if (frame < 4 || c.follows)
+                EXPECT_TRUE(atEnd) << c.name << ", frame " << frame << ": " << bar->value() << " of " << bar->maximum();
+            else
+                EXPECT_EQ(bar->value(), 0) << c.name << ", frame " << frame << ": the pane moved the user's view";
+        }
     }
 }
 
