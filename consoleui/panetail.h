@@ -3,6 +3,8 @@
 #include <QString>
 #include <QTextCursor>
 
+#include <climits>
+
 class QTextDocument;
 
 // The end of the receive pane's text, where the hex view's unfinished row is
@@ -14,24 +16,56 @@ class QTextDocument;
 // same edit: the document's own block limit steps over every line it drops
 // with a cursor that lays the line out first, which cost a fast line most of
 // the user-interface thread for text nobody would see.
+//
+// A text document takes about 2 us a line, so a fast line spent the pane's
+// time on scrollback that the next frame's lines pushed out again. When asked
+// to, an update of more than `shownAtOnce` lines puts only its last ones in
+// the document and holds the older ones back, in order, before them; the next
+// large update takes the held-back lines and the ones shown since together,
+// so there is at most one such gap. `fillBack` puts held-back lines where they
+// belong, the newest first. Held-back lines count against `maxLines`.
 class PaneTail {
 public:
-    PaneTail(QTextDocument* document, int maxLines);
+    PaneTail(QTextDocument* document, int maxLines, int shownAtOnce = INT_MAX);
 
     // Puts `text` in place of the previous partial row (or at the end, when
-    // it is not the last text any more), then `partial` behind it.
-    void replace(const QString& text, const QString& partial);
+    // it is not the last text any more), then `partial` behind it. With
+    // `mayHoldBack`, lines above the last `shownAtOnce` may be held back.
+    void replace(const QString& text, const QString& partial, bool mayHoldBack = false);
     // Appends `text`; a partial row before it stays.
     void append(const QString& text);
 
+    // Puts up to `lines` of the held-back lines (the newest first) where they
+    // belong; returns whether some are still held back.
+    bool fillBack(int lines);
+    void fillBackAll() { fillBack(INT_MAX); }
+    bool holdsBack() const { return !m_heldBack.isEmpty(); }
+    int heldBackLines() const { return m_heldBackLines; }
+    // The document's text was replaced: what was held back belongs to nothing.
+    void forget()
+    {
+        m_heldBack.clear();
+        m_heldBackLines = 0;
+    }
+
 private:
     bool partialIsLast() const;
-    void insert(QTextCursor& at, const QString& text, const QString& partial);
+    void insert(QTextCursor& at, const QString& text, const QString& partial, bool mayHoldBack);
+    qsizetype leadShown(const QTextCursor& at, const QString& text) const;
+    void holdBack(const QTextCursor& at, const QString& lines);
+    void placeGap(int position);
     void dropOldestBeyondLimit();
+    void dropDocumentLines(int lines);
     QTextCursor end() const;
 
     QTextDocument* m_document;
     int m_maxLines;
+    int m_shownAtOnce;
     QTextCursor m_partial; // selects the partial row while it is shown
     QString m_shown;
+    // Lines not in the document yet, each ended by '\n'; they belong just
+    // before `m_gap`, which stays in front of what is inserted there.
+    QString m_heldBack;
+    int m_heldBackLines = 0;
+    QTextCursor m_gap;
 };

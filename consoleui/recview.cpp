@@ -7,11 +7,13 @@
 #include <QScrollBar>
 #include <QTextCursor>
 
+#include <climits>
+
 CRecView::CRecView(QWidget* parent)
     : QPlainTextEdit(parent)
     , m_queue(MaxBacklog)
     , m_formatter(MaxLineLength, MaxLines)
-    , m_tail(document(), MaxLines)
+    , m_tail(document(), MaxLines, ShownAtOnce)
 {
     setLineWrapMode(QPlainTextEdit::NoWrap);
     setAccessibleName(QString::fromLatin1(txt::ReceivePaneName));
@@ -24,10 +26,15 @@ CRecView::CRecView(QWidget* parent)
     // it: a pane that shows the end follows it there, instead of being left
     // a line short and then taken for one the user scrolled up.
     QScrollBar* bar = verticalScrollBar();
+    // Dragging or clicking the scroll bar moves through the whole scrollback.
+    connect(bar, &QScrollBar::actionTriggered, this, [this] { fillBack(INT_MAX); });
+    connect(bar, &QScrollBar::sliderPressed, this, [this] { fillBack(INT_MAX); });
     connect(bar, &QScrollBar::rangeChanged, this, [this, bar](int, int max) {
         if (m_following) bar->setValue(max);
     });
     connect(bar, &QScrollBar::valueChanged, this, [this, bar](int value) { m_following = value == bar->maximum(); });
+    m_fillTimer.setSingleShot(true);
+    connect(&m_fillTimer, &QTimer::timeout, this, [this] { fillBack(FillSliceLines); });
     m_trimTimer.setSingleShot(true);
     connect(&m_trimTimer, &QTimer::timeout, this, [this] {
         m_sinceTrim = 0;
@@ -82,6 +89,7 @@ void CRecView::appendBytes(std::string_view bytes)
 
 void CRecView::replaceText(const QString& text)
 {
+    m_tail.forget();
     setPlainText(text);
     m_following = true;
     m_formatter.restart();
@@ -91,11 +99,55 @@ void CRecView::appendText(const QString& text, const QString& partial, bool repl
 {
     if (text.isEmpty() && partial.isEmpty()) return;
     const bool atEnd = following();
+    // Lines are held back only from a pane that shows the end and whose
+    // text nobody is selecting.
     if (replacesPartial)
-        m_tail.replace(text, partial);
+        m_tail.replace(text, partial, atEnd && !textCursor().hasSelection());
     else
         m_tail.append(text);
     if (atEnd) verticalScrollBar()->setValue(verticalScrollBar()->maximum());
+    if (m_tail.holdsBack()) m_fillTimer.start(2 * DrainIntervalMs);
+}
+
+void CRecView::fillBack(int lines)
+{
+    if (!m_tail.holdsBack()) return;
+    const bool atEnd = following();
+    const bool more = m_tail.fillBack(lines);
+    if (atEnd) verticalScrollBar()->setValue(verticalScrollBar()->maximum());
+    if (more) m_fillTimer.start(0);
+}
+
+// Whatever the user does to the text (type, select, copy, scroll back) sees
+// all of it.
+void CRecView::keyPressEvent(QKeyEvent* event)
+{
+    fillBack(INT_MAX);
+    QPlainTextEdit::keyPressEvent(event);
+}
+
+void CRecView::mousePressEvent(QMouseEvent* event)
+{
+    fillBack(INT_MAX);
+    QPlainTextEdit::mousePressEvent(event);
+}
+
+void CRecView::wheelEvent(QWheelEvent* event)
+{
+    fillBack(INT_MAX);
+    QPlainTextEdit::wheelEvent(event);
+}
+
+void CRecView::contextMenuEvent(QContextMenuEvent* event)
+{
+    fillBack(INT_MAX);
+    QPlainTextEdit::contextMenuEvent(event);
+}
+
+void CRecView::inputMethodEvent(QInputMethodEvent* event)
+{
+    fillBack(INT_MAX);
+    QPlainTextEdit::inputMethodEvent(event);
 }
 
 QString CRecView::keepLastLines(const QString& text, int lines)

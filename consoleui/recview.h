@@ -27,6 +27,12 @@ public:
     // for this long, the process gives the memory it freed back.
     static constexpr size_t TrimAfterBytes = size_t(1) << 20;
     static constexpr int QuietBeforeTrimMs = 1000;
+    // An update shows at least this many of its last lines at once (more than
+    // any screen holds); the older ones are held back while the line streams
+    // and filled in, in slices, once it has been quiet for two frames, or at
+    // once when the user turns to the pane.
+    static constexpr int ShownAtOnce = 200;
+    static constexpr int FillSliceLines = 2000;
 
     explicit CRecView(QWidget* parent = nullptr);
 
@@ -44,9 +50,20 @@ public:
     void replaceText(const QString& text);
     // How received bytes are shown (text or hex, time stamps).
     RecFormatter& formatter() { return m_formatter; }
+    // How many received lines are still held back from the text.
+    int heldBackLines() const { return m_tail.heldBackLines(); }
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
 
 private:
     void drainWhenDue();
+    // Fills in held-back lines: `lines` of them, or all before the user acts on the text.
+    void fillBack(int lines);
     bool following() const { return m_following; }
     void appendText(const QString& text, const QString& partial = {}, bool replacesPartial = false);
     static QString keepLastLines(const QString& text, int lines);
@@ -57,6 +74,7 @@ private:
     QElapsedTimer m_sinceDrain;
     QTimer m_drainTimer;
     QTimer m_trimTimer;
+    QTimer m_fillTimer;
     // Whether the pane keeps the newest line in view: until the user scrolls
     // away from the end, and again once they scroll back to it.
     bool m_following = true;

@@ -1,11 +1,14 @@
 // The receive pane's text against what was received: however the bytes come
 // (chunk sizes, frames, more than the line limit in one frame, a line or a
 // hex row cut at a frame's end), the pane holds the last lines of the whole
-// input as one decoding of it would show them.
+// input as one decoding of it would show them: the newest at once after each
+// frame, all of them once the lines it held back are filled in, by the event
+// loop or by the user turning to the pane.
 #include "consoleui/recview.h"
 #include "linestatus/hexview.h"
 #include "uiwait.h"
 
+#include <QKeyEvent>
 #include <QScrollBar>
 #include <QStringList>
 
@@ -111,6 +114,11 @@ TEST(RecPane, ShowsTheLastLinesOfWhatWasReceivedHoweverItCame)
     for (const auto& c : cases) {
         CRecView pane;
         pane.formatter().setView(c.view);
+        // The raw text: the plain one turns no-break spaces into spaces.
+        auto paneText
+            = [&pane] { return pane.document()->toRawText().replace(QChar::ParagraphSeparator, QChar('\n')); };
+        auto decoded
+            = [&c](const std::string& bytes) { return c.view == View::Hex ? hexText(bytes) : visibleText(bytes); };
         std::string all;
         for (const std::string& frame : c.frames) {
             ASSERT_LT(frame.size(), CRecView::MaxBacklog) << c.name << ": bytes would be skipped";
@@ -118,11 +126,22 @@ TEST(RecPane, ShowsTheLastLinesOfWhatWasReceivedHoweverItCame)
                 pane.post(frame.substr(at, c.chunk));
             pane.drainNow();
             all += frame;
+            const int newest = std::min(CRecView::ShownAtOnce, pane.document()->blockCount());
+            EXPECT_TRUE(lastLines(paneText(), newest) == lastLines(decoded(all), newest))
+                << c.name << ": the newest lines are not shown after a frame of " << frame.size() << " bytes";
+            EXPECT_LE(pane.document()->blockCount() + pane.heldBackLines(), CRecView::MaxLines)
+                << c.name << ": the pane keeps more lines than its limit";
         }
-        const QString whole = c.view == View::Hex ? hexText(all) : visibleText(all);
+        if ((&c - cases) % 2 == 0) {
+            EXPECT_TRUE(uiWaitFor([&pane] { return pane.heldBackLines() == 0; })) << c.name << ": never filled in";
+        } else {
+            QKeyEvent key(QEvent::KeyPress, Qt::Key_End, Qt::ControlModifier);
+            QCoreApplication::sendEvent(&pane, &key);
+            EXPECT_EQ(pane.heldBackLines(), 0) << c.name << ": a key finds lines held back";
+        }
+        const QString whole = decoded(all);
         const QString want = lastLines(whole, CRecView::MaxLines);
-        // The raw text: the plain one turns no-break spaces into spaces.
-        const QString got = pane.document()->toRawText().replace(QChar::ParagraphSeparator, QChar('\n'));
+        const QString got = paneText();
         EXPECT_EQ(pane.document()->blockCount(), std::min<qsizetype>(whole.count(QChar('\n')) + 1, CRecView::MaxLines))
             << c.name;
         qsizetype diff = 0;

@@ -190,6 +190,7 @@ TEST(RecViews, HexViewKeepsTheLineLimitAndCountsHiddenBytesInItsOffsets)
                 pane.appendBytes(std::string(c.batchBytes, 'z'));
             }
         }
+        uiWaitFor([&pane] { return pane.heldBackLines() == 0; });
         const QString text = pane.toPlainText();
         EXPECT_LE(pane.document()->blockCount(), CRecView::MaxLines) << c.name;
         EXPECT_GE(pane.document()->blockCount(), CRecView::MaxLines - 1) << c.name;
