@@ -119,35 +119,21 @@ void CRecView::fillBack(int lines)
 }
 
 // Whatever the user does to the text (type, select, copy, scroll back) sees
-// all of it.
-void CRecView::keyPressEvent(QKeyEvent* event)
+// all of it. Keys come to the pane, the mouse and the wheel to its viewport.
+bool CRecView::event(QEvent* event)
 {
-    fillBack(INT_MAX);
-    QPlainTextEdit::keyPressEvent(event);
+    const QEvent::Type type = event->type();
+    if (type == QEvent::KeyPress || type == QEvent::ShortcutOverride || type == QEvent::InputMethod) fillBack(INT_MAX);
+    return QPlainTextEdit::event(event);
 }
 
-void CRecView::mousePressEvent(QMouseEvent* event)
+bool CRecView::viewportEvent(QEvent* event)
 {
-    fillBack(INT_MAX);
-    QPlainTextEdit::mousePressEvent(event);
-}
-
-void CRecView::wheelEvent(QWheelEvent* event)
-{
-    fillBack(INT_MAX);
-    QPlainTextEdit::wheelEvent(event);
-}
-
-void CRecView::contextMenuEvent(QContextMenuEvent* event)
-{
-    fillBack(INT_MAX);
-    QPlainTextEdit::contextMenuEvent(event);
-}
-
-void CRecView::inputMethodEvent(QInputMethodEvent* event)
-{
-    fillBack(INT_MAX);
-    QPlainTextEdit::inputMethodEvent(event);
+    const QEvent::Type type = event->type();
+    if (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick || type == QEvent::Wheel
+        || type == QEvent::ContextMenu)
+        fillBack(INT_MAX);
+    return QPlainTextEdit::viewportEvent(event);
 }
 
 QString CRecView::keepLastLines(const QString& text, int lines)

@@ -54,11 +54,8 @@ public:
     int heldBackLines() const { return m_tail.heldBackLines(); }
 
 protected:
-    void keyPressEvent(QKeyEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-    void wheelEvent(QWheelEvent* event) override;
-    void contextMenuEvent(QContextMenuEvent* event) override;
-    void inputMethodEvent(QInputMethodEvent* event) override;
+    bool event(QEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
 
 private:
     void drainWhenDue();
