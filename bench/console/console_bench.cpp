@@ -5,9 +5,9 @@
 //  2. the cost of one append when the pane holds 10 MB, against 100 KB.
 // Beside 1, two bounds measured in the same run: what the receive thread
 // alone needs to hand on the same bytes (a session without a window, its bytes
-// counted and dropped) and what the pane's text store alone needs for the same
-// lines (a bare text document, appended to as the pane appends): no pane
-// above that thread or built on that document can be faster.
+// counted and dropped): no pane above that thread can be faster; and what the
+// pane's text store needs to take every line (a bare text document, appended
+// to in frames): what a pane that put each line there would need.
 #include "bench/support/benchwindow.h"
 #include "bench/support/eventwait.h"
 #include "bench/support/figure.h"
@@ -248,8 +248,8 @@ int main(int argc, char** argv)
     double alone = 1e9;
     for (int round = 0; round < 3; ++round)
         alone = std::min(alone, documentSeconds(data, 6));
-    std::printf("  the pane's text document alone takes the same lines in %.1f ms (best of 3): a pane that keeps its "
-                "lines there can be at most %.3f of cat\n",
+    std::printf("  the pane's text document alone takes every one of the same lines in %.1f ms (best of 3): a pane that "
+                "put each line there could be at most %.3f of cat\n",
         alone * 1e3, cat / alone);
     printFigure("pane.vs_cat", cat / pane, ">=0.3", cat / pane >= 0.3);
 

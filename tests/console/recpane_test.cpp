@@ -8,6 +8,7 @@
 #include "linestatus/hexview.h"
 #include "uiwait.h"
 
+#include <QAccessible>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScrollBar>
@@ -130,6 +131,13 @@ TEST(RecPane, ShowsTheLastLinesOfWhatWasReceivedHoweverItCame)
             const int newest = std::min(CRecView::ShownAtOnce, pane.document()->blockCount());
             EXPECT_TRUE(lastLines(paneText(), newest) == lastLines(decoded(all), newest))
                 << c.name << ": the newest lines are not shown after a frame of " << frame.size() << " bytes";
+            // Screen readers and automation read the newest text too.
+            QAccessibleTextInterface* reader = QAccessible::queryAccessibleInterface(&pane)->textInterface();
+            const int count = reader->characterCount();
+            const QString spoken
+                = reader->text(std::max(0, count - 400), count).replace(QChar::ParagraphSeparator, '\n');
+            EXPECT_TRUE(!spoken.isEmpty() && paneText().endsWith(spoken))
+                << c.name << ": read out as " << spoken.right(40).toStdString();
             EXPECT_LE(pane.document()->blockCount() + pane.heldBackLines(), CRecView::MaxLines)
                 << c.name << ": the pane keeps more lines than its limit";
         }
