@@ -22,13 +22,13 @@ CRecView::CRecView(QWidget* parent)
     setUndoRedoEnabled(false);
     m_drainTimer.setSingleShot(true);
     connect(&m_drainTimer, &QTimer::timeout, this, &CRecView::drainNow);
-    // The bar's range catches up with the text after the update that grew
-    // it: a pane that shows the end follows it there, instead of being left
-    // a line short and then taken for one the user scrolled up.
     QScrollBar* bar = verticalScrollBar();
     // Dragging or clicking the scroll bar moves through the whole scrollback.
     connect(bar, &QScrollBar::actionTriggered, this, [this] { fillBack(INT_MAX); });
     connect(bar, &QScrollBar::sliderPressed, this, [this] { fillBack(INT_MAX); });
+    // The bar's range catches up with the text after the update that grew
+    // it: a pane that shows the end follows it there, instead of being left
+    // a line short and then taken for one the user scrolled up.
     connect(bar, &QScrollBar::rangeChanged, this, [this, bar](int, int max) {
         if (m_following) bar->setValue(max);
     });
@@ -119,7 +119,8 @@ void CRecView::fillBack(int lines)
 }
 
 // Whatever the user does to the text (type, select, copy, scroll back) sees
-// all of it. Keys come to the pane, the mouse and the wheel to its viewport.
+// all of it. Keys come to the pane (a shortcut such as the Edit menu's Copy
+// is offered to it first), the mouse and the wheel to its viewport.
 bool CRecView::event(QEvent* event)
 {
     const QEvent::Type type = event->type();
