@@ -248,8 +248,9 @@ int main(int argc, char** argv)
     double alone = 1e9;
     for (int round = 0; round < 3; ++round)
         alone = std::min(alone, documentSeconds(data, 6));
-    std::printf("  the pane's text document alone takes every one of the same lines in %.1f ms (best of 3): a pane that "
-                "put each line there could be at most %.3f of cat\n",
+    std::printf(
+        "  the pane's text document alone takes every one of the same lines in %.1f ms (best of 3): a pane that "
+        "put each line there could be at most %.3f of cat\n",
         alone * 1e3, cat / alone);
     printFigure("pane.vs_cat", cat / pane, ">=0.3", cat / pane >= 0.3);
 
