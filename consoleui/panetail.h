@@ -39,7 +39,6 @@ public:
     // belong; returns whether some are still held back.
     bool fillBack(int lines);
     void fillBackAll() { fillBack(INT_MAX); }
-    bool holdsBack() const { return !m_heldBack.isEmpty(); }
     int heldBackLines() const { return m_heldBackLines; }
     // The document's text was replaced: what was held back belongs to nothing.
     void forget()

@@ -98,7 +98,7 @@ void CRecView::replaceText(const QString& text)
 void CRecView::appendText(const QString& text, const QString& partial, bool replacesPartial)
 {
     if (text.isEmpty() && partial.isEmpty()) return;
-    const bool atEnd = following();
+    const bool atEnd = m_following;
     // Lines are held back only from a pane that shows the end and whose
     // text nobody is selecting.
     if (replacesPartial)
@@ -106,13 +106,13 @@ void CRecView::appendText(const QString& text, const QString& partial, bool repl
     else
         m_tail.append(text);
     if (atEnd) verticalScrollBar()->setValue(verticalScrollBar()->maximum());
-    if (m_tail.holdsBack()) m_fillTimer.start(2 * DrainIntervalMs);
+    if (m_tail.heldBackLines() > 0) m_fillTimer.start(2 * DrainIntervalMs);
 }
 
 void CRecView::fillBack(int lines)
 {
-    if (!m_tail.holdsBack()) return;
-    const bool atEnd = following();
+    if (m_tail.heldBackLines() == 0) return;
+    const bool atEnd = m_following;
     const bool more = m_tail.fillBack(lines);
     if (atEnd) verticalScrollBar()->setValue(verticalScrollBar()->maximum());
     if (more) m_fillTimer.start(0);

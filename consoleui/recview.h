@@ -61,7 +61,6 @@ private:
     void drainWhenDue();
     // Fills in held-back lines: `lines` of them, or all before the user acts on the text.
     void fillBack(int lines);
-    bool following() const { return m_following; }
     void appendText(const QString& text, const QString& partial = {}, bool replacesPartial = false);
     static QString keepLastLines(const QString& text, int lines);
 
