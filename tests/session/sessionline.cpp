@@ -71,6 +71,10 @@ public:
         : m_device(line.device)
         , m_peer(line.peer)
     {
+        // The device side too: what an earlier test's far end sent may still
+        // be on its way through the guest's relay, after the session's open
+        // has emptied the queues.
+        UartPeer { m_device };
         m_devices.define("COM42", m_device);
     }
     std::string portName() const override { return "COM42"; }
