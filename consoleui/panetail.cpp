@@ -22,7 +22,7 @@ qsizetype startOfLastLines(const QString& s, int n)
 
 // Where the first `n` lines of `s` end (after their '\n'); the end of `s`
 // when it has no more than that.
-qsizetype endOfFirstLines(const QString& s, int n)
+qsizetype endOfFirstLines(QStringView s, int n)
 {
     qsizetype pos = 0;
     for (int i = 0; i < n; ++i) {
@@ -72,7 +72,7 @@ void PaneTail::insert(QTextCursor& at, const QString& text, const QString& parti
     const qsizetype split = mayHoldBack ? startOfLastLines(text, m_shownAtOnce) : 0;
     const qsizetype lead = split > 0 ? leadShown(at, text) : 0;
     const bool holding = split > lead;
-    if (holding) holdBack(at, text.mid(lead, split - lead));
+    if (holding) holdBack(at, QStringView(text).mid(lead, split - lead));
     const int start = at.selectionStart();
     const QString shown = holding ? text.left(lead) + text.mid(split) : text;
     at.insertText(partial.isEmpty() ? shown : shown + partial);
@@ -98,7 +98,7 @@ qsizetype PaneTail::leadShown(const QTextCursor& at, const QString& text) const
     return text.indexOf(QChar('\n')) + 1;
 }
 
-void PaneTail::holdBack(const QTextCursor& at, const QString& lines)
+void PaneTail::holdBack(const QTextCursor& at, QStringView lines)
 {
     if (!m_heldBack.isEmpty()) {
         // What was shown since the last held-back lines goes back behind
@@ -111,8 +111,18 @@ void PaneTail::holdBack(const QTextCursor& at, const QString& lines)
         m_heldBackLines += int(shownSince.count(QChar('\n')));
         since.removeSelectedText();
     }
+    // Held-back lines the limit would drop at the end of this update are
+    // dropped before the new ones are added, not copied along with them: a
+    // fast line brings nearly a limit's worth each frame. The lines of the
+    // document before the gap are older still, and go then in any case.
+    const int incoming = int(lines.count(QChar('\n')));
+    const int over = std::min(m_heldBackLines + incoming - m_maxLines, m_heldBackLines);
+    if (over > 0) {
+        m_heldBack.remove(0, endOfFirstLines(m_heldBack, over));
+        m_heldBackLines -= over;
+    }
     m_heldBack += lines;
-    m_heldBackLines += int(lines.count(QChar('\n')));
+    m_heldBackLines += incoming;
 }
 
 void PaneTail::placeGap(int position)

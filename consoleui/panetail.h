@@ -51,7 +51,7 @@ private:
     bool partialIsLast() const;
     void insert(QTextCursor& at, const QString& text, const QString& partial, bool mayHoldBack);
     qsizetype leadShown(const QTextCursor& at, const QString& text) const;
-    void holdBack(const QTextCursor& at, const QString& lines);
+    void holdBack(const QTextCursor& at, QStringView lines);
     void placeGap(int position);
     void dropOldestBeyondLimit();
     void dropDocumentLines(int lines);

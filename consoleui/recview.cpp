@@ -1,6 +1,7 @@
 #include "recview.h"
 
 #include "allocator.h"
+#include "panefont.h"
 #include "res/texts.h"
 
 #include <QMetaObject>
@@ -16,6 +17,7 @@ CRecView::CRecView(QWidget* parent)
     , m_tail(document(), MaxLines, ShownAtOnce)
 {
     setLineWrapMode(QPlainTextEdit::NoWrap);
+    useUnshapedFont(*this);
     setAccessibleName(QString::fromLatin1(txt::ReceivePaneName));
     setMaximumBlockCount(MaxLines);
     // An undo history of received data would grow without bound.

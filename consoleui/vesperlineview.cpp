@@ -4,6 +4,7 @@
 #include "consoleframe.h"
 #include "heldlayout.h"
 #include "linestatuslink.h"
+#include "panefont.h"
 #include "portsettingsrun.h"
 #include "recview.h"
 #include "res/texts.h"
@@ -37,6 +38,7 @@ CVesperlineView::CVesperlineView(const ConsoleEnvironment& environment, QWidget*
     text->setDocumentLayout(m_layout);
     setDocument(text);
     setLineWrapMode(QPlainTextEdit::NoWrap);
+    useUnshapedFont(*this);
     setAccessibleName(QString::fromLatin1(txt::ConsolePaneName));
     // Composed and input-method text is typed too.
     setAttribute(Qt::WA_InputMethodEnabled);
