@@ -35,9 +35,36 @@ ReceiveQueue::Batch ReceiveQueue::take()
     std::lock_guard lock(m_mutex);
     dropHead();
     Batch batch { std::move(m_bytes), m_skipped };
+    m_bytes = std::move(m_spare);
     m_bytes.clear();
+    m_spare = std::string();
     m_skipped = 0;
     return batch;
+}
+
+void ReceiveQueue::giveBack(std::string&& spent)
+{
+    std::lock_guard lock(m_mutex);
+    // Kept while the frames are large: a block far larger than what it
+    // held, or than a backlog and what one frame's pushes step over, was a
+    // burst's that is over, and goes with what was kept before it.
+    if (spent.capacity() > 8 * spent.size() + 65536 || spent.capacity() > 4 * m_maxBacklog) {
+        m_spare = std::string();
+        return;
+    }
+    if (m_bytes.empty() && spent.capacity() > m_bytes.capacity()) {
+        m_bytes.swap(spent);
+        m_bytes.clear();
+        return;
+    }
+    if (spent.capacity() > m_spare.capacity()) m_spare = std::move(spent);
+}
+
+void ReceiveQueue::dropSpare()
+{
+    std::lock_guard lock(m_mutex);
+    m_spare = std::string();
+    if (m_bytes.empty()) m_bytes = std::string();
 }
 
 void ReceiveQueue::dropHead()

@@ -24,6 +24,12 @@ public:
     };
     // Everything queued since the last take.
     Batch take();
+    // Hands a taken batch's buffer back once its bytes are used: the next
+    // batch is gathered in it, so that a fast line's pushes write to memory
+    // already mapped instead of to new pages of a new block each frame.
+    void giveBack(std::string&& spent);
+    // Frees the buffer given back (for a quiet moment).
+    void dropSpare();
 
 private:
     void dropHead();
@@ -33,4 +39,5 @@ private:
     std::string m_bytes; // queued from m_head on; before it, dropped bytes not yet moved out
     size_t m_head = 0;
     uint64_t m_skipped = 0;
+    std::string m_spare;
 };

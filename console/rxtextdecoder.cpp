@@ -51,7 +51,15 @@ RxTextDecoder::RxTextDecoder(int maxLineLength)
 
 QString RxTextDecoder::decode(std::string_view bytes)
 {
-    QString out;
+    // The text is made in the block the previous text was made in, once the
+    // caller has let that go: a fast line's frames then write to memory
+    // already mapped instead of faulting in a new block each time. A block
+    // far larger than this text was a burst's, and goes.
+    QString& out = m_text;
+    if (out.capacity() > 8 * qsizetype(bytes.size()) + 65536)
+        out = QString();
+    else
+        out.resize(0);
     out.reserve(qsizetype(bytes.size()));
     while (!bytes.empty()) {
         // Runs of plain characters go in whole: a fast line is mostly these.

@@ -27,6 +27,7 @@ private:
     void putChars(QString& out, const QString& chars);
     void lineBreak(QString& out);
 
+    QString m_text;
     int m_maxLineLength;
     int m_column = 0;
     bool m_afterCr = false;

@@ -9,6 +9,7 @@
 #include <QTextCursor>
 
 #include <climits>
+#include <utility>
 
 CRecView::CRecView(QWidget* parent)
     : QPlainTextEdit(parent)
@@ -40,6 +41,7 @@ CRecView::CRecView(QWidget* parent)
     m_trimTimer.setSingleShot(true);
     connect(&m_trimTimer, &QTimer::timeout, this, [this] {
         m_sinceTrim = 0;
+        m_queue.dropSpare();
         returnFreeMemoryToTheSystem();
     });
 }
@@ -80,6 +82,7 @@ void CRecView::drainNow()
     // what the busiest moment needed.
     m_sinceTrim += batch.bytes.size();
     if (m_sinceTrim >= TrimAfterBytes) m_trimTimer.start(QuietBeforeTrimMs);
+    m_queue.giveBack(std::move(batch.bytes));
 }
 
 void CRecView::appendBytes(std::string_view bytes)

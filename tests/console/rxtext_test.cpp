@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 namespace {
 
 TEST(RxTextDecoder, LineBreaksAcrossChunks)
@@ -45,6 +47,17 @@ TEST(ReceiveQueue, WakesOnceAndDropsTheOldestBeyondTheBacklog)
     batch = q.take();
     EXPECT_EQ(batch.bytes, "456789AB");
     EXPECT_EQ(batch.skipped, 4u);
+    // A buffer given back gathers later batches: empty, and never in place of bytes queued meanwhile.
+    size_t larger = 16;
+    for (const char* pushed : { "", "k", "lm" }) {
+        q.giveBack(std::move(batch.bytes));
+        if (*pushed) EXPECT_TRUE(q.push(pushed, std::strlen(pushed)));
+        q.giveBack(std::string(larger += 5, '!'));
+        batch = q.take();
+        EXPECT_EQ(batch.bytes, pushed);
+    }
+    EXPECT_TRUE(q.push("n", 1));
+    EXPECT_EQ(q.take().bytes, "n");
 }
 
 TEST(RecView, BacklogLargerThanTheScrollbackShowsTheNewestLinesAndSaysWhatWasSkipped)
