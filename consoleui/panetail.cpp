@@ -9,7 +9,7 @@ namespace {
 
 // Where the last `n` lines of `s` begin (lines ended by '\n'; text after the
 // last one belongs to the last line); 0 when `s` has no more than that.
-qsizetype startOfLastLines(const QString& s, int n)
+qsizetype startOfLastLines(QStringView s, int n)
 {
     qsizetype pos = s.size();
     for (int i = 0; i <= n; ++i) {
@@ -94,20 +94,20 @@ qsizetype PaneTail::leadShown(const QTextCursor& at, const QString& text) const
     // until the lines are filled in. Behind lines already held back, the
     // gap is where those go, at the start of a line.
     const int from = at.selectionStart();
-    if (!m_heldBack.isEmpty() || m_document->findBlock(from).position() == from) return 0;
+    if (!m_heldBack.empty() || m_document->findBlock(from).position() == from) return 0;
     return text.indexOf(QChar('\n')) + 1;
 }
 
 void PaneTail::holdBack(const QTextCursor& at, QStringView lines)
 {
-    if (!m_heldBack.isEmpty()) {
+    if (!m_heldBack.empty()) {
         // What was shown since the last held-back lines goes back behind
         // them, so that this update's held-back lines follow on directly.
         QTextCursor since(m_document);
         since.setPosition(std::min(m_gap.position(), at.selectionStart()));
         since.setPosition(at.selectionStart(), QTextCursor::KeepAnchor);
         const QString shownSince = since.selectedText().replace(QChar::ParagraphSeparator, QChar('\n'));
-        m_heldBack += shownSince;
+        m_heldBack.append(shownSince);
         m_heldBackLines += int(shownSince.count(QChar('\n')));
         since.removeSelectedText();
     }
@@ -118,10 +118,10 @@ void PaneTail::holdBack(const QTextCursor& at, QStringView lines)
     const int incoming = int(lines.count(QChar('\n')));
     const int over = std::min(m_heldBackLines + incoming - m_maxLines, m_heldBackLines);
     if (over > 0) {
-        m_heldBack.remove(0, endOfFirstLines(m_heldBack, over));
+        m_heldBack.dropFront(endOfFirstLines(m_heldBack.view(), over));
         m_heldBackLines -= over;
     }
-    m_heldBack += lines;
+    m_heldBack.append(lines);
     m_heldBackLines += incoming;
 }
 
@@ -135,31 +135,31 @@ void PaneTail::placeGap(int position)
 
 bool PaneTail::fillBack(int lines)
 {
-    if (m_heldBack.isEmpty()) return false;
-    const qsizetype from = startOfLastLines(m_heldBack, lines);
+    if (m_heldBack.empty()) return false;
+    const qsizetype from = startOfLastLines(m_heldBack.view(), lines);
     QTextCursor at(m_document);
     at.setPosition(m_gap.position());
     at.beginEditBlock();
-    const QString filled = m_heldBack.mid(from);
+    const QString filled = m_heldBack.view().mid(from).toString();
     at.insertText(filled);
     at.endEditBlock();
     m_heldBackLines -= int(filled.count(QChar('\n')));
     m_heldBack.truncate(from);
-    return !m_heldBack.isEmpty();
+    return !m_heldBack.empty();
 }
 
 void PaneTail::dropOldestBeyondLimit()
 {
     int excess = m_document->blockCount() + m_heldBackLines - m_maxLines;
     if (excess <= 0) return;
-    if (!m_heldBack.isEmpty()) {
+    if (!m_heldBack.empty()) {
         // The oldest lines are the document's before the gap, then the
         // held-back ones.
         const int before = std::min(excess, m_gap.block().blockNumber());
         dropDocumentLines(before);
         excess -= before;
         const int lines = std::min(excess, m_heldBackLines);
-        m_heldBack.remove(0, endOfFirstLines(m_heldBack, lines));
+        m_heldBack.dropFront(endOfFirstLines(m_heldBack.view(), lines));
         excess -= lines;
         m_heldBackLines -= lines;
     }

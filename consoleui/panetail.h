@@ -4,6 +4,7 @@
 #include <QTextCursor>
 
 #include <climits>
+#include <string>
 
 class QTextDocument;
 
@@ -24,6 +25,46 @@ class QTextDocument;
 // large update takes the held-back lines and the ones shown since together,
 // so there is at most one such gap. `fillBack` puts held-back lines where they
 // belong, the newest first. Held-back lines count against `maxLines`.
+// Text cut at the front and grown at the end, in a block it keeps: cutting
+// steps over the text, and what is kept moves to the front only when the
+// block has no room left behind it. A QString cut and grown like this was
+// often moved to a new block, whose pages were all new.
+class HeldText {
+public:
+    QStringView view() const { return QStringView(m_text.data() + m_from, qsizetype(m_text.size() - m_from)); }
+    bool empty() const { return m_from == m_text.size(); }
+    void dropFront(qsizetype chars)
+    {
+        m_from += size_t(chars);
+        if (empty()) m_text.clear(), m_from = 0;
+    }
+    void append(QStringView text)
+    {
+        if (m_from > 0 && m_text.capacity() - m_text.size() < size_t(text.size())) {
+            m_text.erase(0, m_from);
+            m_from = 0;
+        }
+        m_text.append(text.utf16(), size_t(text.size()));
+    }
+    // Keeps the first `chars`; nothing kept frees the block.
+    void truncate(qsizetype chars)
+    {
+        if (chars > 0)
+            m_text.resize(m_from + size_t(chars));
+        else
+            release();
+    }
+    void release()
+    {
+        m_text = {};
+        m_from = 0;
+    }
+
+private:
+    std::u16string m_text;
+    size_t m_from = 0;
+};
+
 class PaneTail {
 public:
     PaneTail(QTextDocument* document, int maxLines, int shownAtOnce = INT_MAX);
@@ -43,7 +84,7 @@ public:
     // The document's text was replaced: what was held back belongs to nothing.
     void forget()
     {
-        m_heldBack.clear();
+        m_heldBack.release();
         m_heldBackLines = 0;
     }
 
@@ -64,7 +105,7 @@ private:
     QString m_shown;
     // Lines not in the document yet, each ended by '\n'; they belong just
     // before `m_gap`, which stays in front of what is inserted there.
-    QString m_heldBack;
+    HeldText m_heldBack;
     int m_heldBackLines = 0;
     QTextCursor m_gap;
 };
