@@ -10,7 +10,9 @@ ReceiveQueue::ReceiveQueue(size_t maxBacklog)
 bool ReceiveQueue::push(const void* data, size_t n)
 {
     auto* p = static_cast<const char*>(data);
+    const auto now = std::chrono::steady_clock::now();
     std::lock_guard lock(m_mutex);
+    m_lastPush = now;
     const size_t queued = m_bytes.size() - m_head;
     const bool wasEmpty = queued == 0 && m_skipped == 0;
     if (n >= m_maxBacklog) {
@@ -71,4 +73,10 @@ void ReceiveQueue::dropHead()
 {
     m_bytes.erase(0, m_head);
     m_head = 0;
+}
+
+std::chrono::steady_clock::duration ReceiveQueue::sinceLastPush()
+{
+    std::lock_guard lock(m_mutex);
+    return std::chrono::steady_clock::now() - m_lastPush;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <mutex>
@@ -30,6 +31,8 @@ public:
     void giveBack(std::string&& spent);
     // Frees the buffer given back (for a quiet moment).
     void dropSpare();
+    // How long since the last push.
+    std::chrono::steady_clock::duration sinceLastPush();
 
 private:
     void dropHead();
@@ -40,4 +43,5 @@ private:
     size_t m_head = 0;
     uint64_t m_skipped = 0;
     std::string m_spare;
+    std::chrono::steady_clock::time_point m_lastPush;
 };

@@ -8,6 +8,8 @@
 #include <QScrollBar>
 #include <QTextCursor>
 
+#include <algorithm>
+#include <chrono>
 #include <climits>
 #include <utility>
 
@@ -24,7 +26,7 @@ CRecView::CRecView(QWidget* parent)
     // An undo history of received data would grow without bound.
     setUndoRedoEnabled(false);
     m_drainTimer.setSingleShot(true);
-    connect(&m_drainTimer, &QTimer::timeout, this, &CRecView::drainNow);
+    connect(&m_drainTimer, &QTimer::timeout, this, &CRecView::drainWhenDue);
     QScrollBar* bar = verticalScrollBar();
     // Dragging or clicking the scroll bar moves through the whole scrollback.
     connect(bar, &QScrollBar::actionTriggered, this, [this] { fillBack(INT_MAX); });
@@ -57,13 +59,15 @@ void CRecView::post(const void* data, size_t n)
 
 void CRecView::drainWhenDue()
 {
-    // A byte after a quiet spell shows at once; while bytes stream, the queue
-    // gathers them until a frame has passed since the last drain.
-    const qint64 wait = m_sinceDrain.isValid() ? DrainIntervalMs - m_sinceDrain.elapsed() : 0;
-    if (wait > 0)
-        m_drainTimer.start(int(wait));
-    else
-        drainNow();
+    // A byte after a quiet spell shows at once. While bytes stream, the queue
+    // gathers them until a frame has passed since the last drain; the end of
+    // a burst shows as soon as the line has gone quiet, not a frame later.
+    if (!m_sinceDrain.isValid()) return drainNow();
+    const qint64 sinceDrain = m_sinceDrain.elapsed();
+    const qint64 quiet = std::chrono::duration_cast<std::chrono::milliseconds>(m_queue.sinceLastPush()).count();
+    if (sinceDrain >= DrainIntervalMs || (sinceDrain >= MinDrainGapMs && quiet >= QuietMs)) return drainNow();
+    const qint64 untilQuiet = std::max(QuietMs - quiet, MinDrainGapMs - sinceDrain);
+    m_drainTimer.start(int(std::min(DrainIntervalMs - sinceDrain, untilQuiet)));
 }
 
 void CRecView::drainNow()

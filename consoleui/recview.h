@@ -23,6 +23,10 @@ public:
     // A fast line is shown at most once per this many milliseconds (a frame):
     // each append lays out and repaints the pane, whatever its size.
     static constexpr int DrainIntervalMs = 16;
+    // A burst that ends before the frame is over shows once the line has
+    // been quiet this long, but at most twice a frame.
+    static constexpr int QuietMs = 2;
+    static constexpr int MinDrainGapMs = DrainIntervalMs / 2;
     // Once this much has streamed through and the line has then been quiet
     // for this long, the process gives the memory it freed back.
     static constexpr size_t TrimAfterBytes = size_t(1) << 20;
