@@ -4,6 +4,7 @@
 #include "panefont.h"
 #include "res/texts.h"
 
+#include <QAccessible>
 #include <QMetaObject>
 #include <QScrollBar>
 #include <QTextCursor>
@@ -11,6 +12,7 @@
 #include <algorithm>
 #include <chrono>
 #include <climits>
+#include <optional>
 #include <utility>
 
 CRecView::CRecView(QWidget* parent)
@@ -109,13 +111,30 @@ void CRecView::appendText(const QString& text, const QString& partial, bool repl
     if (text.isEmpty() && partial.isEmpty()) return;
     const bool atEnd = m_following;
     // Lines are held back only from a pane that shows the end and whose
-    // text nobody is selecting.
+    // text nobody is selecting, and not while a screen reader or automation
+    // may read it: such a client reads the text, not the screen.
+    const bool reader = assistiveClientActive();
+    if (reader) fillBack(INT_MAX);
     if (replacesPartial)
-        m_tail.replace(text, partial, atEnd && !textCursor().hasSelection());
+        m_tail.replace(text, partial, atEnd && !textCursor().hasSelection() && !reader);
     else
         m_tail.append(text);
     if (atEnd) verticalScrollBar()->setValue(verticalScrollBar()->maximum());
     if (m_tail.heldBackLines() > 0) m_fillTimer.start(2 * DrainIntervalMs);
+}
+
+namespace {
+std::optional<bool> g_assistiveClient;
+}
+
+void CRecView::setAssistiveClientForTest(std::optional<bool> active)
+{
+    g_assistiveClient = active;
+}
+
+bool CRecView::assistiveClientActive()
+{
+    return g_assistiveClient ? *g_assistiveClient : QAccessible::isActive();
 }
 
 void CRecView::fillBack(int lines)

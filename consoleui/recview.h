@@ -8,6 +8,7 @@
 #include <QPlainTextEdit>
 #include <QTimer>
 
+#include <optional>
 #include <string_view>
 
 // The receive pane: shows what the window's port receives. It is editable;
@@ -56,6 +57,9 @@ public:
     RecFormatter& formatter() { return m_formatter; }
     // How many received lines are still held back from the text.
     int heldBackLines() const { return m_tail.heldBackLines(); }
+    // Test control: whether a screen reader or automation is taken to be
+    // reading the panes (by default, what Qt's accessibility says).
+    static void setAssistiveClientForTest(std::optional<bool> active);
 
 protected:
     bool event(QEvent* event) override;
@@ -63,6 +67,7 @@ protected:
 
 private:
     void drainWhenDue();
+    static bool assistiveClientActive();
     // Fills in held-back lines: `lines` of them, or all before the user acts on the text.
     void fillBack(int lines);
     void appendText(const QString& text, const QString& partial = {}, bool replacesPartial = false);

@@ -3,7 +3,7 @@
 // hex row cut at a frame's end), the pane holds the last lines of the whole
 // input as one decoding of it would show them: the newest at once after each
 // frame, all of them once the lines it held back are filled in, by the event
-// loop or by the user turning to the pane.
+// loop, by the user turning to the pane, or for a screen reader.
 #include "consoleui/recview.h"
 #include "linestatus/hexview.h"
 #include "uiwait.h"
@@ -18,6 +18,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -96,6 +97,7 @@ TEST(RecPane, ShowsTheLastLinesOfWhatWasReceivedHoweverItCame)
         View view;
         std::vector<std::string> frames; // each frame: posted in chunks, then one drain
         size_t chunk;
+        int readerFrom = -1; // the frame from which a screen reader or automation reads the pane
     } cases[] = {
         { "lines in small chunks, over the limit", View::Text,
             { numberedLines(0, 6000, "\n"), numberedLines(6000, 14000, "\n") }, 80 },
@@ -112,6 +114,8 @@ TEST(RecPane, ShowsTheLastLinesOfWhatWasReceivedHoweverItCame)
             { noise(100003), noise(99999), noise(7) }, 80 },
         { "hex, more than the limit in one frame after an unfinished row", View::Hex,
             { noise(5), noise(CRecView::MaxLines * 16 * 2 + 3) }, 65536 },
+        { "held back, then read by a screen reader", View::Text,
+            { numberedLines(0, 500, "\n"), numberedLines(500, 1100, "\n") }, 65536, 1 },
     };
     for (const auto& c : cases) {
         CRecView pane;
@@ -123,6 +127,8 @@ TEST(RecPane, ShowsTheLastLinesOfWhatWasReceivedHoweverItCame)
             = [&c](const std::string& bytes) { return c.view == View::Hex ? hexText(bytes) : visibleText(bytes); };
         std::string all;
         for (const std::string& frame : c.frames) {
+            const bool read = c.readerFrom >= 0 && &frame - c.frames.data() >= c.readerFrom;
+            CRecView::setAssistiveClientForTest(read);
             ASSERT_LT(frame.size(), CRecView::MaxBacklog) << c.name << ": bytes would be skipped";
             for (size_t at = 0; at < frame.size(); at += c.chunk)
                 pane.post(frame.substr(at, c.chunk));
@@ -140,7 +146,9 @@ TEST(RecPane, ShowsTheLastLinesOfWhatWasReceivedHoweverItCame)
                 << c.name << ": read out as " << spoken.right(40).toStdString();
             EXPECT_LE(pane.document()->blockCount() + pane.heldBackLines(), CRecView::MaxLines)
                 << c.name << ": the pane keeps more lines than its limit";
+            if (read) EXPECT_EQ(pane.heldBackLines(), 0) << c.name << ": lines held back from a reader";
         }
+        CRecView::setAssistiveClientForTest(std::nullopt);
         // Filled in by the event loop, or at once by a key or a click.
         const auto turn = (&c - cases) % 3;
         if (turn == 0) {
