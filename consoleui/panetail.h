@@ -8,23 +8,6 @@
 
 class QTextDocument;
 
-// The end of the receive pane's text, where the hex view's unfinished row is
-// shown until the next update replaces it. Only while that row is still the
-// last text of the pane: text the user typed behind it, or a notice, leaves
-// it standing as it is.
-//
-// Each insertion also drops the oldest lines beyond `maxLines` itself, in the
-// same edit: the document's own block limit steps over every line it drops
-// with a cursor that lays the line out first, which cost a fast line most of
-// the user-interface thread for text nobody would see.
-//
-// A text document takes about 2 us a line, so a fast line spent the pane's
-// time on scrollback that the next frame's lines pushed out again. When asked
-// to, an update of more than `shownAtOnce` lines puts only its last ones in
-// the document and holds the older ones back, in order, before them; the next
-// large update takes the held-back lines and the ones shown since together,
-// so there is at most one such gap. `fillBack` puts held-back lines where they
-// belong, the newest first. Held-back lines count against `maxLines`.
 // Text cut at the front and grown at the end, in a block it keeps: cutting
 // steps over the text, and what is kept moves to the front only when the
 // block has no room left behind it. A QString cut and grown like this was
@@ -36,7 +19,9 @@ public:
     void dropFront(qsizetype chars)
     {
         m_from += size_t(chars);
-        if (empty()) m_text.clear(), m_from = 0;
+        if (!empty()) return;
+        m_text.clear();
+        m_from = 0;
     }
     void append(QStringView text)
     {
@@ -65,6 +50,23 @@ private:
     size_t m_from = 0;
 };
 
+// The end of the receive pane's text, where the hex view's unfinished row is
+// shown until the next update replaces it. Only while that row is still the
+// last text of the pane: text the user typed behind it, or a notice, leaves
+// it standing as it is.
+//
+// Each insertion also drops the oldest lines beyond `maxLines` itself, in the
+// same edit: the document's own block limit steps over every line it drops
+// with a cursor that lays the line out first, which cost a fast line most of
+// the user-interface thread for text nobody would see.
+//
+// A text document takes about 2 us a line, so a fast line spent the pane's
+// time on scrollback that the next frame's lines pushed out again. When asked
+// to, an update of more than `shownAtOnce` lines puts only its last ones in
+// the document and holds the older ones back, in order, before them; the next
+// large update takes the held-back lines and the ones shown since together,
+// so there is at most one such gap. `fillBack` puts held-back lines where they
+// belong, the newest first. Held-back lines count against `maxLines`.
 class PaneTail {
 public:
     PaneTail(QTextDocument* document, int maxLines, int shownAtOnce = INT_MAX);
@@ -79,7 +81,6 @@ public:
     // Puts up to `lines` of the held-back lines (the newest first) where they
     // belong; returns whether some are still held back.
     bool fillBack(int lines);
-    void fillBackAll() { fillBack(INT_MAX); }
     int heldBackLines() const { return m_heldBackLines; }
     // The document's text was replaced: what was held back belongs to nothing.
     void forget()
