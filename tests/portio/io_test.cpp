@@ -1,5 +1,6 @@
 #include "porthelpers.h"
 
+#include "portio/posix/inputqueue.h"
 #include "tests/support/waitfor.h"
 
 #include <thread>
@@ -204,4 +205,32 @@ TEST_F(PosixIo, PurgeClearDropsWaitingInput)
     EXPECT_FALSE(port->purge(PURGE_RXCLEAR | PURGE_TXCLEAR));
     EXPECT_EQ(port->clearCommError()->cbInQue, 0u);
     EXPECT_EQ(port->purge(0x10).code, ErrorCode::InvalidArgument);
+}
+
+// The port keeps the tty's part of the count for a moment while its own queue
+// holds bytes; kept for an hour here, so that a count kept past a fill (whose
+// bytes it then counts twice) shows.
+TEST_F(PosixIo, CountKeptWhileOurQueueHoldsBytesNeverCountsAFillTwice)
+{
+    InputQueue::setTtyCountReuseForTest(std::chrono::hours(1));
+    ASSERT_FALSE(port->setupComm(100, 100)); // a fill takes at most 100
+    ASSERT_FALSE(port->setTimeouts(readReturnsAtOnce()));
+    ASSERT_TRUE(pty.writeAll(std::string(250, 'q')));
+    ASSERT_TRUE(waitFor([&] { return port->clearCommError()->cbInQue == 250; }));
+    const struct {
+        size_t read, got; // then the count
+        uint32_t waiting;
+    } steps[] = {
+        { 80, 80, 170 }, // a fill of 100, 20 of them left, 150 in the tty
+        { 20, 20, 150 }, // ours empty
+        { 80, 80, 70 }, // the next fill: the 150 counted before are 50 and 20
+        { 20, 20, 50 },
+        { 80, 50, 0 },
+    };
+    char buf[80];
+    for (const auto& s : steps) {
+        EXPECT_EQ(port->read(buf, s.read).count, s.got);
+        EXPECT_EQ(port->clearCommError()->cbInQue, s.waiting) << "after reading " << s.got;
+    }
+    InputQueue::setTtyCountReuseForTest(InputQueue::TtyCountReuse);
 }
