@@ -2,6 +2,17 @@
 
 #include <algorithm>
 
+namespace {
+
+// Assigning an empty string keeps the block (its characters are copied into
+// it); only a swap hands the block over to be freed.
+void release(std::string& s)
+{
+    std::string().swap(s);
+}
+
+} // namespace
+
 ReceiveQueue::ReceiveQueue(size_t maxBacklog)
     : m_maxBacklog(std::max<size_t>(maxBacklog, 1))
 {
@@ -14,12 +25,13 @@ bool ReceiveQueue::push(const void* data, size_t n)
     std::lock_guard lock(m_mutex);
     m_lastPush = now;
     const size_t queued = m_bytes.size() - m_head;
-    const bool wasEmpty = queued == 0 && m_skipped == 0;
+    const size_t half = m_maxBacklog / 2;
+    const bool wake = (queued == 0 && m_skipped == 0) || (queued < half && queued + n >= half);
     if (n >= m_maxBacklog) {
         m_skipped += queued + (n - m_maxBacklog);
         m_bytes.assign(p + (n - m_maxBacklog), m_maxBacklog);
         m_head = 0;
-        return wasEmpty;
+        return wake;
     }
     const size_t over = queued + n > m_maxBacklog ? queued + n - m_maxBacklog : 0;
     m_head += over;
@@ -29,7 +41,13 @@ bool ReceiveQueue::push(const void* data, size_t n)
     // the pane is behind. Once a backlog's worth is dropped, one move.
     if (m_head >= m_maxBacklog) dropHead();
     m_bytes.append(p, n);
-    return wasEmpty;
+    return wake;
+}
+
+bool ReceiveQueue::halfFull()
+{
+    std::lock_guard lock(m_mutex);
+    return m_bytes.size() - m_head >= m_maxBacklog / 2;
 }
 
 ReceiveQueue::Batch ReceiveQueue::take()
@@ -39,7 +57,6 @@ ReceiveQueue::Batch ReceiveQueue::take()
     Batch batch { std::move(m_bytes), m_skipped };
     m_bytes = std::move(m_spare);
     m_bytes.clear();
-    m_spare = std::string();
     m_skipped = 0;
     return batch;
 }
@@ -51,7 +68,7 @@ void ReceiveQueue::giveBack(std::string&& spent)
     // held, or than a backlog and what one frame's pushes step over, was a
     // burst's that is over, and goes with what was kept before it.
     if (spent.capacity() > 8 * spent.size() + 65536 || spent.capacity() > 4 * m_maxBacklog) {
-        m_spare = std::string();
+        release(m_spare);
         return;
     }
     if (m_bytes.empty() && spent.capacity() > m_bytes.capacity()) {
@@ -65,8 +82,8 @@ void ReceiveQueue::giveBack(std::string&& spent)
 void ReceiveQueue::dropSpare()
 {
     std::lock_guard lock(m_mutex);
-    m_spare = std::string();
-    if (m_bytes.empty()) m_bytes = std::string();
+    release(m_spare);
+    if (m_bytes.empty()) release(m_bytes);
 }
 
 void ReceiveQueue::dropHead()

@@ -15,9 +15,13 @@ class ReceiveQueue {
 public:
     explicit ReceiveQueue(size_t maxBacklog);
 
-    // Adds bytes; returns true when the queue was empty, that is when the
-    // consumer needs to be woken.
+    // Adds bytes; returns true when the consumer needs to be woken: the
+    // queue was empty, or this push filled it past half its backlog (a
+    // consumer that waits for its next frame would then lose bytes it
+    // could have taken).
     bool push(const void* data, size_t n);
+    // Whether the queue holds half a backlog or more.
+    bool halfFull();
 
     struct Batch {
         std::string bytes;

@@ -19,6 +19,8 @@ public:
     void reset();
     // The column where the next character goes.
     int column() const { return m_column; }
+    // Frees the block the next text would be made in (for a quiet moment).
+    void dropSpare() { m_text = QString(); }
 
 private:
     // A byte that is not a plain character (a line break or a control).

@@ -41,7 +41,7 @@ public:
     }
     void release()
     {
-        m_text = {};
+        std::u16string().swap(m_text); // assigning an empty string would keep the block
         m_from = 0;
     }
 

@@ -1,5 +1,6 @@
 #include "recformatter.h"
 
+#include <algorithm>
 #include <utility>
 
 using linestatus::StampMode;
@@ -60,6 +61,14 @@ void RecFormatter::skip(uint64_t n)
     m_partial.clear();
     m_decoder.reset();
     m_textStamps = linestatus::TextStamps(m_mode);
+}
+
+bool RecFormatter::fillsPane(std::string_view bytes) const
+{
+    if (m_view == View::Hex) return bytes.size() / RowBytes > uint64_t(m_maxLines) + 1;
+    // Line feeds only: a lone CR or an overlong line makes a line as well,
+    // so there are at least as many lines as counted.
+    return std::count(bytes.begin(), bytes.end(), '\n') > m_maxLines;
 }
 
 void RecFormatter::restart()

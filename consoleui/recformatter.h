@@ -37,8 +37,13 @@ public:
     Output format(std::string_view bytes);
     // `n` bytes were dropped from the display; the hex offsets count them.
     void skip(uint64_t n);
+    // Whether `bytes` alone make more lines than the pane holds: whatever
+    // came before them would scroll out before it could be seen.
+    bool fillsPane(std::string_view bytes) const;
     // The pane's text was replaced: nothing of ours is shown any more.
     void restart();
+    // Frees the memory kept for the next output (for a quiet moment).
+    void dropSpare() { m_decoder.dropSpare(); }
 
     void setView(View view);
     View view() const { return m_view; }

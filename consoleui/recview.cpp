@@ -46,6 +46,7 @@ CRecView::CRecView(QWidget* parent)
     connect(&m_trimTimer, &QTimer::timeout, this, [this] {
         m_sinceTrim = 0;
         m_queue.dropSpare();
+        m_formatter.dropSpare();
         returnFreeMemoryToTheSystem();
     });
 }
@@ -64,7 +65,9 @@ void CRecView::drainWhenDue()
     // A byte after a quiet spell shows at once. While bytes stream, the queue
     // gathers them until a frame has passed since the last drain; the end of
     // a burst shows as soon as the line has gone quiet, not a frame later.
-    if (!m_sinceDrain.isValid()) return drainNow();
+    // A line so fast that half a backlog comes within the frame is taken at
+    // once: waiting would drop bytes the pane has the time to show.
+    if (!m_sinceDrain.isValid() || m_queue.halfFull()) return drainNow();
     const qint64 sinceDrain = m_sinceDrain.elapsed();
     const qint64 quiet = std::chrono::duration_cast<std::chrono::milliseconds>(m_queue.sinceLastPush()).count();
     if (sinceDrain >= DrainIntervalMs || (sinceDrain >= MinDrainGapMs && quiet >= QuietMs)) return drainNow();
@@ -77,8 +80,14 @@ void CRecView::drainNow()
     m_drainTimer.stop();
     m_sinceDrain.start();
     auto batch = m_queue.take();
-    if (batch.skipped > 0) {
-        m_formatter.skip(batch.skipped);
+    if (batch.skipped > 0) m_formatter.skip(batch.skipped);
+    // Bytes dropped ahead of a batch whose own lines fill the pane would have
+    // scrolled out unseen: the pane shows what it would have shown had it
+    // taken them, and there is no gap to tell of.
+    if (batch.skipped > 0 && m_formatter.fillsPane(batch.bytes)) {
+        m_unseen += batch.skipped;
+    } else if (batch.skipped > 0) {
+        m_notShown += batch.skipped;
         appendText(
             QStringLiteral("\n") + QString::fromLatin1(txt::BytesNotShown).arg(batch.skipped) + QStringLiteral("\n"));
     }

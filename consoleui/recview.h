@@ -20,7 +20,10 @@ class CRecView : public QPlainTextEdit {
 public:
     static constexpr int MaxLines = 10000;
     static constexpr int MaxLineLength = 1024;
-    static constexpr size_t MaxBacklog = size_t(MaxLines) * 64;
+    // What waits for the pane: a whole scrollback of lines of up to 128
+    // characters, so that a pane a frame or two behind a fast line drops
+    // nothing it could have shown (a frame of a line at 100 MB/s is 1.6 MB).
+    static constexpr size_t MaxBacklog = size_t(MaxLines) * 128;
     // A fast line is shown at most once per this many milliseconds (a frame):
     // each append lays out and repaints the pane, whatever its size.
     static constexpr int DrainIntervalMs = 16;
@@ -57,6 +60,11 @@ public:
     RecFormatter& formatter() { return m_formatter; }
     // How many received lines are still held back from the text.
     int heldBackLines() const { return m_tail.heldBackLines(); }
+    // How many received bytes the pane skipped, in all, because it fell a
+    // whole backlog behind: with a notice, and (unseen) those that would
+    // have scrolled out before they could be seen.
+    uint64_t bytesNotShown() const { return m_notShown; }
+    uint64_t bytesUnseen() const { return m_unseen; }
     // Test control: whether a screen reader or automation is taken to be
     // reading the panes (by default, what Qt's accessibility says).
     static void setAssistiveClientForTest(std::optional<bool> active);
@@ -74,6 +82,8 @@ private:
     static QString keepLastLines(const QString& text, int lines);
 
     ReceiveQueue m_queue;
+    uint64_t m_notShown = 0;
+    uint64_t m_unseen = 0;
     RecFormatter m_formatter;
     PaneTail m_tail;
     QElapsedTimer m_sinceDrain;

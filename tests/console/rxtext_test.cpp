@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+
 #include <cstring>
 
 namespace {
@@ -34,11 +36,12 @@ TEST(RxTextDecoder, OverlongLinesContinueOnTheNextLine)
     EXPECT_EQ(d.decode("gh\x01"), "gh\n" + QString(QChar(0x2401)));
 }
 
-TEST(ReceiveQueue, WakesOnceAndDropsTheOldestBeyondTheBacklog)
+TEST(ReceiveQueue, WakesWhenEmptyAndAtHalfTheBacklogAndDropsTheOldestBeyondIt)
 {
     ReceiveQueue q(8);
-    EXPECT_TRUE(q.push("abc", 3));
-    EXPECT_FALSE(q.push("defgh", 5));
+    EXPECT_TRUE(q.push("ab", 2));
+    EXPECT_FALSE(q.push("c", 1));
+    EXPECT_TRUE(q.push("defgh", 5)); // past half the backlog
     EXPECT_FALSE(q.push("ij", 2));
     auto batch = q.take();
     EXPECT_EQ(batch.bytes, "cdefghij");
@@ -73,12 +76,61 @@ TEST(RecView, BacklogLargerThanTheScrollbackShowsTheNewestLinesAndSaysWhatWasSki
     EXPECT_TRUE(text.endsWith(QString::number(CRecView::MaxLines * 3 - 1) + "\n"));
 }
 
-TEST(RecView, SkippedBytesAreAnnounced)
+std::string numberedLines(size_t bytes, size_t lineLength)
+{
+    std::string text;
+    for (int i = 0; text.size() < bytes; ++i) {
+        std::string line = std::to_string(i);
+        line.resize(lineLength - 1, '.');
+        text += line + "\n";
+    }
+    return text;
+}
+
+// A pane a whole backlog behind says what it skipped, unless the bytes it
+// still takes make more lines than it holds: what it skipped would have
+// scrolled out unseen.
+TEST(RecView, SkippedBytesAreAnnouncedUnlessTheyWouldHaveScrolledOutUnseen)
+{
+    const size_t over = CRecView::MaxBacklog + 10;
+    const struct {
+        const char* name;
+        bool hex;
+        std::string bytes;
+        bool notice;
+    } cases[] = {
+        { "one line without an end", false, std::string(over, 'x'), true },
+        { "lines of 1000 characters: the backlog holds fewer than the pane", false, numberedLines(over, 1000), true },
+        { "lines of 100 characters: the backlog holds more than the pane", false, numberedLines(over, 100), false },
+        { "hex rows", true, std::string(over, 'x'), false },
+    };
+    for (const auto& c : cases) {
+        CRecView pane;
+        if (c.hex) pane.formatter().setView(RecFormatter::View::Hex);
+        pane.post(c.bytes);
+        pane.drainNow();
+        const uint64_t skipped = c.bytes.size() - CRecView::MaxBacklog;
+        EXPECT_EQ(pane.toPlainText().contains(QString("[%1 bytes not shown]").arg(skipped)), c.notice) << c.name;
+        EXPECT_EQ(pane.bytesNotShown() + pane.bytesUnseen(), skipped) << c.name;
+        EXPECT_EQ(pane.bytesUnseen(), c.notice ? 0 : skipped) << c.name;
+        if (!c.hex && c.bytes.find('\n') != std::string::npos) {
+            const size_t lastLine = c.bytes.rfind('\n', c.bytes.size() - 2) + 1;
+            EXPECT_TRUE(pane.toPlainText().toStdString().ends_with(c.bytes.substr(lastLine))) << c.name;
+        }
+    }
+}
+
+// A line fast enough to fill half the backlog within a frame is taken at
+// once, not at the end of the frame with the oldest of it dropped.
+TEST(RecView, HalfABacklogWithinAFrameIsTakenAtOnce)
 {
     CRecView pane;
-    pane.post(std::string(CRecView::MaxBacklog + 10, 'x'));
+    pane.post("first\n");
     pane.drainNow();
-    EXPECT_TRUE(pane.toPlainText().contains("[10 bytes not shown]"));
+    const std::string lines = numberedLines(CRecView::MaxBacklog / 2, 100);
+    pane.post(lines);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(pane.toPlainText().toStdString().ends_with(lines.substr(lines.size() - 100)));
 }
 
 TEST(RecView, ReplaceTextReplacesEverything)
