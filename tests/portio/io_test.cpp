@@ -212,7 +212,10 @@ TEST_F(PosixIo, PurgeClearDropsWaitingInput)
 // bytes it then counts twice) shows.
 TEST_F(PosixIo, CountKeptWhileOurQueueHoldsBytesNeverCountsAFillTwice)
 {
-    InputQueue::setTtyCountReuseForTest(std::chrono::hours(1));
+    struct KeptForAnHour {
+        KeptForAnHour() { InputQueue::setTtyCountReuseForTest(std::chrono::hours(1)); }
+        ~KeptForAnHour() { InputQueue::setTtyCountReuseForTest(InputQueue::TtyCountReuse); }
+    } kept;
     ASSERT_FALSE(port->setupComm(100, 100)); // a fill takes at most 100
     ASSERT_FALSE(port->setTimeouts(readReturnsAtOnce()));
     ASSERT_TRUE(pty.writeAll(std::string(250, 'q')));
@@ -232,5 +235,4 @@ TEST_F(PosixIo, CountKeptWhileOurQueueHoldsBytesNeverCountsAFillTwice)
         EXPECT_EQ(port->read(buf, s.read).count, s.got);
         EXPECT_EQ(port->clearCommError()->cbInQue, s.waiting) << "after reading " << s.got;
     }
-    InputQueue::setTtyCountReuseForTest(InputQueue::TtyCountReuse);
 }
