@@ -80,16 +80,18 @@ void CRecView::drainNow()
     m_drainTimer.stop();
     m_sinceDrain.start();
     auto batch = m_queue.take();
-    if (batch.skipped > 0) m_formatter.skip(batch.skipped);
-    // Bytes dropped ahead of a batch whose own lines fill the pane would have
-    // scrolled out unseen: the pane shows what it would have shown had it
-    // taken them, and there is no gap to tell of.
-    if (batch.skipped > 0 && m_formatter.fillsPane(batch.bytes)) {
-        m_unseen += batch.skipped;
-    } else if (batch.skipped > 0) {
-        m_notShown += batch.skipped;
-        appendText(
-            QStringLiteral("\n") + QString::fromLatin1(txt::BytesNotShown).arg(batch.skipped) + QStringLiteral("\n"));
+    if (batch.skipped > 0) {
+        m_formatter.skip(batch.skipped);
+        // Bytes dropped ahead of a batch whose own lines fill the pane would
+        // have scrolled out unseen: the pane shows what it would have shown
+        // had it taken them, and there is no gap to tell of.
+        if (m_formatter.fillsPane(batch.bytes)) {
+            m_unseen += batch.skipped;
+        } else {
+            m_notShown += batch.skipped;
+            appendText(QStringLiteral("\n") + QString::fromLatin1(txt::BytesNotShown).arg(batch.skipped)
+                + QStringLiteral("\n"));
+        }
     }
     if (!batch.bytes.empty()) appendBytes(batch.bytes);
     // A stream's batches and their text are freed, but glibc keeps what
